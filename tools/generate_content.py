@@ -11,6 +11,7 @@ import argparse
 import pathlib
 import sys
 
+sys.dont_write_bytecode = True  # keep tools/ free of caches
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 from content_gen import catalog  # noqa: E402
