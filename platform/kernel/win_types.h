@@ -19,6 +19,11 @@ using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using WCHAR = char16_t;  // one UTF-16 unit
 using HANDLE = void*;
+using UINT_PTR = std::uintptr_t;
+
+// Window handles are opaque to the kernel; the window layer gives them meaning.
+struct HWND__;
+using HWND = HWND__*;
 
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
@@ -32,6 +37,11 @@ constexpr DWORD STILL_ACTIVE = 259;
 constexpr UINT CP_ACP = 0;
 constexpr UINT CP_GBK = 936;
 constexpr UINT CP_UTF8 = 65001;
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
 
 struct FILETIME {
     DWORD dwLowDateTime;

@@ -1,7 +1,8 @@
 #pragma once
 // Failing comparisons of GBK texts print them as readable UTF-8 instead of
 // hex escapes. Force-included into every test program.
-#include <gtest/gtest.h>
+// Only the printers, so the specialisation below comes before any use.
+#include <gtest/gtest-printers.h>
 
 #include <ostream>
 #include <string>
@@ -13,7 +14,7 @@ void PrintGbk(const std::string& gbk, std::ostream* os);
 namespace testing::internal {
 template <>
 class UniversalPrinter<std::string> {
-public:
+  public:
     static void Print(const std::string& value, std::ostream* os) {
         verdel_test::PrintGbk(value, os);
     }
