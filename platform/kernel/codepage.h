@@ -11,10 +11,19 @@
 
 namespace win {
 
+// Flags the program passes. They change nothing here: GBK has no composed
+// forms to check, and bad input is always replaced, never refused.
+constexpr DWORD MB_PRECOMPOSED = 0x1;
+constexpr DWORD WC_COMPOSITECHECK = 0x200;
+
 // Windows semantics: cbMultiByte / cchWideChar of -1 means "up to and
 // including the terminating NUL". With cchWideChar (cbMultiByte) 0 the call
 // only counts the units it would write. Returns the units written or
 // counted, 0 on an unsupported code page or a buffer that is too small.
+// Bad UTF-8 and bad GBK decode to "?" (U+003F); a character GBK lacks, a
+// non-BMP character and a lone surrogate encode to `defaultChar` (its first
+// character; "?" when null) and set *usedDefaultChar. For UTF-8 output a
+// lone surrogate becomes "?".
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* multiByte, int cbMultiByte,
                         WCHAR* wideChar, int cchWideChar);
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wideChar, int cchWideChar,
