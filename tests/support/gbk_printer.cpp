@@ -8,12 +8,23 @@ void PrintGbk(const std::string& gbk, std::ostream* os) {
     *os << '"';
     for (char c : codepage::GbkToUtf8(gbk)) {
         switch (c) {
-            case '\r': *os << "\\r"; break;
-            case '\n': *os << "\\n"; break;
-            case '\t': *os << "\\t"; break;
-            case '"': *os << "\\\""; break;
-            case '\\': *os << "\\\\"; break;
-            default: *os << c;
+            case '\r':
+                *os << "\\r";
+                break;
+            case '\n':
+                *os << "\\n";
+                break;
+            case '\t':
+                *os << "\\t";
+                break;
+            case '"':
+                *os << "\\\"";
+                break;
+            case '\\':
+                *os << "\\\\";
+                break;
+            default:
+                *os << c;
         }
     }
     *os << '"';
