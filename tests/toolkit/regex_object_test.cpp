@@ -288,12 +288,13 @@ std::string DeleteBlankRuns(const std::string& text) {
             continue;
         }
         std::size_t end = i + 1;
+        std::size_t lastCr = 0;
         while (end < text.size() && white(text[end])) {
+            lastCr = text[end] == '\r' ? end : lastCr;
             ++end;
         }
-        const std::size_t cr = text.rfind('\r', end - 1);
-        if (cr != std::string::npos && cr > i) {
-            i = cr + 1;
+        if (lastCr > i) {
+            i = lastCr + 1;
         } else {
             out.append(text, i, end - i);
             i = end;
