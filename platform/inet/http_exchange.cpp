@@ -319,6 +319,7 @@ struct Exchange::State {
         // of the environment.
         const std::string proxy = request.proxy.empty() ? "" : "http://" + request.proxy;
         curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str());
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
         if (!request.proxy.empty() && !request.proxyUser.empty()) {
             curl_easy_setopt(easy, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_BASIC));
             curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, request.proxyUser.c_str());
