@@ -63,4 +63,11 @@ win::HDC CreateDCForSurface(std::shared_ptr<Surface> surface, win::POINT origin,
 // or surface are 0. Null for an invalid DC or an empty size.
 std::shared_ptr<Surface> CopyFromDC(win::HDC hdc, int x, int y, int width, int height);
 
+// Draws premultiplied BGRA pixels (width x height, rows top-down) onto the
+// rectangle x, y, w, h of the DC (logical coordinates, fractions allowed),
+// scaled to it and blended over what is there. smooth: bilinear filtering
+// when scaled, else nearest pixels. False for an invalid DC or pixels.
+bool DrawPixels(win::HDC hdc, const std::uint8_t* pixels, int width, int height, double x, double y,
+                double w, double h, bool smooth);
+
 }  // namespace gdi
