@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <mutex>  // also brings the steady clock; <chrono> itself cannot be compiled as GBK
@@ -31,7 +32,12 @@ std::string& TrustedPem() {
 
 void InitialiseCurlOnce() {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] {
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+        // A peer that closes while TLS data goes out must fail that write,
+        // not end the program.
+        std::signal(SIGPIPE, SIG_IGN);
+    });
 }
 
 char LowerAscii(char c) {

@@ -3,12 +3,17 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <cstring>
 #include <list>
 #include <map>
@@ -64,21 +69,92 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-bool SendAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, data, size, MSG_NOSIGNAL);
-        if (sent <= 0) {
-            return false;
-        }
-        data += sent;
-        size -= static_cast<std::size_t>(sent);
-    }
-    return true;
-}
+// One accepted connection, plain or TLS.
+struct Transport {
+    int fd = -1;
+    SSL* ssl = nullptr;
 
-bool SendAll(int fd, std::string_view text) {
-    return SendAll(fd, text.data(), text.size());
-}
+    Transport() = default;
+    Transport(const Transport&) = delete;
+    Transport& operator=(const Transport&) = delete;
+    ~Transport() {
+        if (ssl != nullptr) {
+            SSL_free(ssl);
+        }
+    }
+
+    long Receive(char* buffer, std::size_t size) {
+        if (ssl != nullptr) {
+            return SSL_read(ssl, buffer, static_cast<int>(size));
+        }
+        return ::recv(fd, buffer, size, 0);
+    }
+
+    bool SendAll(const char* data, std::size_t size) {
+        while (size > 0) {
+            const long sent = ssl != nullptr ? SSL_write(ssl, data, static_cast<int>(size))
+                                             : ::send(fd, data, size, MSG_NOSIGNAL);
+            if (sent <= 0) {
+                return false;
+            }
+            data += sent;
+            size -= static_cast<std::size_t>(sent);
+        }
+        return true;
+    }
+
+    bool SendAll(std::string_view text) { return SendAll(text.data(), text.size()); }
+};
+
+// A key and a self-signed certificate for 127.0.0.1 and localhost.
+struct Credentials {
+    EVP_PKEY* key = nullptr;
+    X509* certificate = nullptr;
+    std::string pem;
+
+    Credentials() {
+        key = EVP_EC_gen("P-256");
+        certificate = X509_new();
+        if (key == nullptr || certificate == nullptr) {
+            throw std::runtime_error("fixture site: no key");
+        }
+        X509_set_version(certificate, 2);
+        ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1);
+        X509_gmtime_adj(X509_getm_notBefore(certificate), -3600);
+        X509_gmtime_adj(X509_getm_notAfter(certificate), 7 * 24 * 3600);
+        X509_set_pubkey(certificate, key);
+        X509_NAME* name = X509_get_subject_name(certificate);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
+        X509_set_issuer_name(certificate, name);
+        X509V3_CTX context;
+        X509V3_set_ctx_nodb(&context);
+        X509V3_set_ctx(&context, certificate, certificate, nullptr, nullptr, 0);
+        const std::pair<int, const char*> extensions[] = {
+            {NID_basic_constraints, "critical,CA:TRUE"},
+            {NID_key_usage, "critical,digitalSignature,keyCertSign"},
+            {NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost"},
+        };
+        for (const auto& [nid, value] : extensions) {
+            X509_EXTENSION* extension = X509V3_EXT_conf_nid(nullptr, &context, nid, value);
+            X509_add_ext(certificate, extension, -1);
+            X509_EXTENSION_free(extension);
+        }
+        X509_sign(certificate, key, EVP_sha256());
+        BIO* memory = BIO_new(BIO_s_mem());
+        PEM_write_bio_X509(memory, certificate);
+        char* data = nullptr;
+        const long size = BIO_get_mem_data(memory, &data);
+        pem.assign(data, static_cast<std::size_t>(size));
+        BIO_free(memory);
+    }
+    Credentials(const Credentials&) = delete;
+    Credentials& operator=(const Credentials&) = delete;
+    ~Credentials() {
+        X509_free(certificate);
+        EVP_PKEY_free(key);
+    }
+};
 
 // Splits the head into request line parts and header lines.
 bool ParseHead(std::string_view head, ReceivedRequest& request) {
@@ -178,6 +254,8 @@ struct FixtureSite::Impl {
 
     int listenFd = -1;
     int port = 0;
+    std::unique_ptr<Credentials> credentials;
+    SSL_CTX* tls = nullptr;
     std::thread acceptor;
 
     mutable std::mutex mutex;
@@ -188,7 +266,18 @@ struct FixtureSite::Impl {
     std::vector<ReceivedRequest> requests;
     std::list<std::unique_ptr<Connection>> connections;
 
+    void MakeTls() {
+        credentials = std::make_unique<Credentials>();
+        tls = SSL_CTX_new(TLS_server_method());
+        if (tls == nullptr || SSL_CTX_use_certificate(tls, credentials->certificate) != 1 ||
+            SSL_CTX_use_PrivateKey(tls, credentials->key) != 1) {
+            throw std::runtime_error("fixture site: no TLS");
+        }
+    }
+
     void Listen() {
+        // Writes to a client that has gone must fail, not end the tests.
+        std::signal(SIGPIPE, SIG_IGN);
         listenFd = ::socket(AF_INET, SOCK_STREAM, 0);
         if (listenFd < 0) {
             throw std::runtime_error("fixture site: no socket");
@@ -225,6 +314,9 @@ struct FixtureSite::Impl {
         for (auto& connection : connections) {
             connection->thread.join();
             ::close(connection->fd);
+        }
+        if (tls != nullptr) {
+            SSL_CTX_free(tls);
         }
     }
 
@@ -288,12 +380,12 @@ struct FixtureSite::Impl {
     // --- one connection ---
 
     struct Reader {
-        int fd;
+        Transport& transport;
         std::string pending;
 
         bool Fill() {
             char buffer[65536];
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            const long n = transport.Receive(buffer, sizeof buffer);
             if (n <= 0) {
                 return false;
             }
@@ -326,21 +418,30 @@ struct FixtureSite::Impl {
     };
 
     void ServeConnection(int fd) {
-        Reader reader{fd, {}};
+        Transport transport;
+        transport.fd = fd;
+        if (tls != nullptr) {
+            transport.ssl = SSL_new(tls);
+            if (transport.ssl == nullptr || SSL_set_fd(transport.ssl, fd) != 1 ||
+                SSL_accept(transport.ssl) != 1) {
+                return;
+            }
+        }
+        Reader reader{transport, {}};
         while (!Stopping()) {
-            std::optional<ReceivedRequest> request = ReadRequest(reader, fd);
+            std::optional<ReceivedRequest> request = ReadRequest(reader, transport);
             if (!request) {
                 return;
             }
             Record(*request);
             const Reply reply = Answer(*request);
-            if (!SendReply(fd, *request, reply) || !KeepsAlive(*request, reply)) {
+            if (!SendReply(transport, *request, reply) || !KeepsAlive(*request, reply)) {
                 return;
             }
         }
     }
 
-    std::optional<ReceivedRequest> ReadRequest(Reader& reader, int fd) {
+    std::optional<ReceivedRequest> ReadRequest(Reader& reader, Transport& transport) {
         std::optional<std::string> head = reader.TakeThrough("\r\n\r\n", kMaxHead);
         if (!head) {
             return std::nullopt;
@@ -351,7 +452,7 @@ struct FixtureSite::Impl {
             return std::nullopt;
         }
         if (SameName(request.Header("Expect"), "100-continue")) {
-            SendAll(fd, "HTTP/1.1 100 Continue\r\n\r\n");
+            transport.SendAll("HTTP/1.1 100 Continue\r\n\r\n");
         }
         request.raw = request.head;
         if (SameName(request.Header("Transfer-Encoding"), "chunked")) {
@@ -429,7 +530,7 @@ struct FixtureSite::Impl {
                                         : static_cast<std::int64_t>(reply.body.size());
     }
 
-    bool SendReply(int fd, const ReceivedRequest& request, const Reply& reply) {
+    bool SendReply(Transport& transport, const ReceivedRequest& request, const Reply& reply) {
         if (reply.delayMs > 0 && !Pause(reply.delayMs)) {
             return false;
         }
@@ -453,12 +554,12 @@ struct FixtureSite::Impl {
             if (!bodyless) {
                 head += reply.body;
             }
-            return SendAll(fd, head);
+            return transport.SendAll(head);
         }
-        return SendAll(fd, head) && SendBody(fd, reply, length);
+        return transport.SendAll(head) && SendBody(transport, reply, length);
     }
 
-    bool SendBody(int fd, const Reply& reply, std::int64_t length) {
+    bool SendBody(Transport& transport, const Reply& reply, std::int64_t length) {
         const std::int64_t end =
             reply.closeAfter >= 0 ? std::min(reply.closeAfter, length) : length;
         const std::string& run = PatternRun();
@@ -490,7 +591,7 @@ struct FixtureSite::Impl {
             const char* data = reply.patternLength >= 0
                                    ? run.data() + offset % static_cast<std::int64_t>(kPatternPeriod)
                                    : reply.body.data() + offset;
-            if (!SendAll(fd, data, static_cast<std::size_t>(slice))) {
+            if (!transport.SendAll(data, static_cast<std::size_t>(slice))) {
                 return false;
             }
             offset += slice;
@@ -499,7 +600,10 @@ struct FixtureSite::Impl {
     }
 };
 
-FixtureSite::FixtureSite() : impl_(std::make_unique<Impl>()) {
+FixtureSite::FixtureSite(Scheme scheme) : impl_(std::make_unique<Impl>()) {
+    if (scheme == Scheme::Https) {
+        impl_->MakeTls();
+    }
     impl_->Listen();
 }
 
@@ -516,7 +620,12 @@ std::string FixtureSite::HostPort() const {
 }
 
 std::string FixtureSite::Url(std::string_view pathAndQuery) const {
-    return "http://" + HostPort() + std::string(pathAndQuery);
+    return (impl_->tls != nullptr ? "https://" : "http://") + HostPort() +
+           std::string(pathAndQuery);
+}
+
+std::string FixtureSite::CertificatePem() const {
+    return impl_->credentials == nullptr ? std::string() : impl_->credentials->pem;
 }
 
 void FixtureSite::Route(std::string path, Handler handler) {

@@ -71,17 +71,27 @@ using Handler = std::function<Reply(const ReceivedRequest&)>;
 // or reordered piece shows.
 std::string PatternBytes(std::int64_t offset, std::size_t length);
 
+enum class Scheme {
+    Http,
+    // TLS with a certificate made for this site (127.0.0.1 and localhost),
+    // which clients trust only when told to (CertificatePem).
+    Https,
+};
+
 class FixtureSite {
   public:
     // Listens on 127.0.0.1 at a free port.
-    FixtureSite();
+    explicit FixtureSite(Scheme scheme = Scheme::Http);
     ~FixtureSite();
     FixtureSite(const FixtureSite&) = delete;
     FixtureSite& operator=(const FixtureSite&) = delete;
 
     int Port() const;
-    std::string HostPort() const;                          // "127.0.0.1:port"
-    std::string Url(std::string_view pathAndQuery) const;  // "http://127.0.0.1:port" + it
+    std::string HostPort() const;  // "127.0.0.1:port"
+    // "http://127.0.0.1:port" + it ("https://" for an Https site).
+    std::string Url(std::string_view pathAndQuery) const;
+    // The site's certificate (PEM); empty for an Http site.
+    std::string CertificatePem() const;
 
     // Answers requests whose path is `path` (any method, any query). A path
     // without a route gets 404.
