@@ -1,0 +1,385 @@
+// DefWindowProcA: what a window does with a message its procedure passes on,
+// including dragging a window by its caption or frame.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/window/store.h"
+#include "platform/window/surface.h"
+#include "platform/window/window.h"
+
+namespace windowing {
+namespace {
+
+using namespace win;
+
+constexpr int kCornerZone = 16;
+
+MINMAXINFO DefaultTrackingSizes() {
+    SIZE screen = ScreenSize();
+    MINMAXINFO info{};
+    info.ptMaxSize = {screen.cx, screen.cy};
+    info.ptMaxPosition = {0, 0};
+    info.ptMinTrackSize = {136, 39};
+    info.ptMaxTrackSize = {screen.cx + 16, screen.cy + 16};
+    return info;
+}
+
+MINMAXINFO TrackingSizes(HWND window) {
+    MINMAXINFO info = DefaultTrackingSizes();
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+}
+
+bool TracksSizes(HWND handle) {
+    auto lock = Lock();
+    Window* window = Find(handle);
+    return window && !window->IsChild() &&
+           (!(window->style & WS_POPUP) || (window->style & WS_THICKFRAME));
+}
+
+LRESULT HitTest(HWND handle, POINT screen) {
+    auto lock = Lock();
+    Window* window = Find(handle);
+    if (!window) {
+        return HTNOWHERE;
+    }
+    POINT origin = WindowOriginOnScreen(*window);
+    int width = window->rect.right - window->rect.left;
+    int height = window->rect.bottom - window->rect.top;
+    int x = screen.x - origin.x;
+    int y = screen.y - origin.y;
+    if (x < 0 || y < 0 || x >= width || y >= height) {
+        return HTNOWHERE;
+    }
+    RECT client = ClientArea(*window);
+    if (x >= client.left && x < client.right && y >= client.top && y < client.bottom) {
+        return HTCLIENT;
+    }
+    RECT insets = FrameInsets(window->style, window->exStyle);
+    if (window->style & WS_THICKFRAME) {
+        bool left = x < insets.left, right = x >= width - insets.right;
+        bool top = y < insets.left, bottom = y >= height - insets.bottom;
+        bool nearLeft = x < kCornerZone, nearRight = x >= width - kCornerZone;
+        bool nearTop = y < kCornerZone, nearBottom = y >= height - kCornerZone;
+        if ((top && nearLeft) || (left && nearTop))
+            return HTTOPLEFT;
+        if ((top && nearRight) || (right && nearTop))
+            return HTTOPRIGHT;
+        if ((bottom && nearLeft) || (left && nearBottom))
+            return HTBOTTOMLEFT;
+        if ((bottom && nearRight) || (right && nearBottom))
+            return HTBOTTOMRIGHT;
+        if (left)
+            return HTLEFT;
+        if (right)
+            return HTRIGHT;
+        if (top)
+            return HTTOP;
+        if (bottom)
+            return HTBOTTOM;
+    }
+    if ((window->style & WS_CAPTION) == WS_CAPTION && y < insets.top && y >= insets.left) {
+        return HTCAPTION;
+    }
+    return HTBORDER;
+}
+
+bool IsSizingCode(LRESULT hit) {
+    return hit >= HTLEFT && hit <= HTBOTTOMRIGHT;
+}
+
+void StartDrag(HWND handle, LRESULT hit, POINT screen) {
+    {
+        auto lock = Lock();
+        Window* window = Find(handle);
+        if (!window) {
+            return;
+        }
+        TheStore().input.drag = Drag{handle, hit, screen, window->rect};
+    }
+    SetCapture(handle);
+    SendMessageA(handle, WM_ENTERSIZEMOVE, 0, 0);
+}
+
+// Fills the client area with a system-colour brush straight into the surface.
+void FillWithSystemColor(HWND handle, int colorIndex) {
+    auto target = TargetOf(handle, false);
+    if (!target || !target->surface) {
+        return;
+    }
+    std::uint32_t color = SystemColor(colorIndex) | 0xFF000000u;
+    Surface& surface = *target->surface;
+    for (int y = target->clip.top; y < target->clip.bottom; ++y) {
+        std::fill_n(surface.pixels.begin() + std::ptrdiff_t(y) * surface.width + target->clip.left,
+                    target->clip.right - target->clip.left, color);
+    }
+}
+
+LRESULT EraseBackground(HWND handle, HDC dc) {
+    HBRUSH brush = nullptr;
+    {
+        auto lock = Lock();
+        Window* window = Find(handle);
+        if (!window) {
+            return 0;
+        }
+        brush = window->windowClass->brush;
+    }
+    if (!brush) {
+        return 0;
+    }
+    RECT client{};
+    GetClientRect(handle, &client);
+    DeviceContextHooks hooks;
+    {
+        auto lock = Lock();
+        hooks = TheStore().dcHooks;
+    }
+    if (dc && hooks.fill && hooks.fill(dc, client, brush)) {
+        return 1;
+    }
+    auto value = reinterpret_cast<std::uintptr_t>(brush);
+    if (value >= 1 && value <= 31) {
+        FillWithSystemColor(handle, int(value) - 1);
+    }
+    return 1;
+}
+
+// The frame: a border and, with a caption, a caption band.
+void PaintFrame(HWND handle) {
+    auto target = TargetOf(handle, true);
+    if (!target || !target->surface) {
+        return;
+    }
+    RECT insets{}, client{};
+    bool active = false;
+    {
+        auto lock = Lock();
+        Window* window = Find(handle);
+        if (!window) {
+            return;
+        }
+        insets = FrameInsets(window->style, window->exStyle);
+        client = ClientArea(*window);
+        active = TheStore().input.active == TopLevelOf(window)->handle;
+    }
+    if (insets.top == 0 && insets.left == 0) {
+        return;
+    }
+    Surface& surface = *target->surface;
+    std::uint32_t border = 0xFF808080u;
+    std::uint32_t caption = active ? 0xFF2B5797u : 0xFF9DB0C8u;
+    for (int y = target->clip.top; y < target->clip.bottom; ++y) {
+        for (int x = target->clip.left; x < target->clip.right; ++x) {
+            int wx = x - target->origin.x, wy = y - target->origin.y;
+            bool inClient =
+                wx >= client.left && wx < client.right && wy >= client.top && wy < client.bottom;
+            if (inClient) {
+                continue;
+            }
+            bool inCaption =
+                wy >= insets.left && wy < insets.top && wx >= insets.left && wx < client.right;
+            surface.pixels[std::size_t(y) * std::size_t(surface.width) + std::size_t(x)] =
+                inCaption ? caption : border;
+        }
+    }
+}
+
+void WindowPosChanged(HWND handle, const WINDOWPOS& position) {
+    if (!(position.flags & SWP_NOMOVE)) {
+        POINT origin{0, 0};
+        ClientToScreen(handle, &origin);
+        if (HWND parent = GetParent(handle);
+            parent && (GetWindowLongA(handle, GWL_STYLE) & WS_CHILD)) {
+            ScreenToClient(parent, &origin);
+        }
+        SendMessageA(handle, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
+    }
+    if (!(position.flags & SWP_NOSIZE)) {
+        RECT client{};
+        GetClientRect(handle, &client);
+        SendMessageA(handle, WM_SIZE, IsIconic(handle) ? SIZE_MINIMIZED : SIZE_RESTORED,
+                     MAKELPARAM(client.right, client.bottom));
+    }
+}
+
+void WindowPosChanging(HWND handle, WINDOWPOS& position) {
+    if ((position.flags & SWP_NOSIZE) || !TracksSizes(handle)) {
+        return;
+    }
+    ClampToTrackingSizes(handle, position.cx, position.cy);
+}
+
+}  // namespace
+
+void ClampToTrackingSizes(HWND handle, int& width, int& height) {
+    if (!TracksSizes(handle)) {
+        return;
+    }
+    MINMAXINFO info = TrackingSizes(handle);
+    width = std::clamp(width, int(info.ptMinTrackSize.x),
+                       std::max(int(info.ptMinTrackSize.x), int(info.ptMaxTrackSize.x)));
+    height = std::clamp(height, int(info.ptMinTrackSize.y),
+                        std::max(int(info.ptMinTrackSize.y), int(info.ptMaxTrackSize.y)));
+}
+
+void ContinueDrag(POINT screen, bool release) {
+    std::optional<Drag> drag;
+    {
+        auto lock = Lock();
+        drag = TheStore().input.drag;
+        if (release) {
+            TheStore().input.drag.reset();
+        }
+    }
+    if (!drag || !IsWindow(drag->window)) {
+        return;
+    }
+    int dx = screen.x - drag->start.x;
+    int dy = screen.y - drag->start.y;
+    RECT rect = drag->startRect;
+    if (drag->hit == HTCAPTION) {
+        Offset(rect, dx, dy);
+        SetWindowPos(drag->window, nullptr, rect.left, rect.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (IsSizingCode(drag->hit)) {
+        LRESULT hit = drag->hit;
+        bool left = hit == HTLEFT || hit == HTTOPLEFT || hit == HTBOTTOMLEFT;
+        bool right = hit == HTRIGHT || hit == HTTOPRIGHT || hit == HTBOTTOMRIGHT;
+        bool top = hit == HTTOP || hit == HTTOPLEFT || hit == HTTOPRIGHT;
+        bool bottom = hit == HTBOTTOM || hit == HTBOTTOMLEFT || hit == HTBOTTOMRIGHT;
+        rect.left += left ? dx : 0;
+        rect.right += right ? dx : 0;
+        rect.top += top ? dy : 0;
+        rect.bottom += bottom ? dy : 0;
+        // The tracking sizes hold with the opposite edge kept in place.
+        MINMAXINFO info = TrackingSizes(drag->window);
+        int width = std::clamp<int>(rect.right - rect.left, info.ptMinTrackSize.x,
+                                    std::max(info.ptMinTrackSize.x, info.ptMaxTrackSize.x));
+        int height = std::clamp<int>(rect.bottom - rect.top, info.ptMinTrackSize.y,
+                                     std::max(info.ptMinTrackSize.y, info.ptMaxTrackSize.y));
+        if (left) {
+            rect.left = rect.right - width;
+        } else {
+            rect.right = rect.left + width;
+        }
+        if (top) {
+            rect.top = rect.bottom - height;
+        } else {
+            rect.bottom = rect.top + height;
+        }
+        SetWindowPos(drag->window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                     rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (release) {
+        if (GetCapture() == drag->window) {
+            ReleaseCapture();
+        }
+        SendMessageA(drag->window, WM_EXITSIZEMOVE, 0, 0);
+    }
+}
+
+}  // namespace windowing
+
+namespace win {
+
+using namespace windowing;
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCCREATE: {
+            auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+            if (create && create->lpszName) {
+                auto lock = Lock();
+                if (Window* record = Find(window)) {
+                    record->text = create->lpszName;
+                }
+            }
+            return TRUE;
+        }
+        case WM_NCHITTEST:
+            return HitTest(window, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        case WM_NCLBUTTONDOWN:
+            if (LRESULT(wParam) == HTCAPTION || IsSizingCode(LRESULT(wParam))) {
+                StartDrag(window, LRESULT(wParam),
+                          POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            }
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            BeginPaint(window, &paint);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        case WM_ERASEBKGND:
+            return EraseBackground(window, reinterpret_cast<HDC>(wParam));
+        case WM_NCPAINT:
+            PaintFrame(window);
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_SETTEXT: {
+            auto lock = Lock();
+            Window* record = Find(window);
+            if (!record) {
+                return FALSE;
+            }
+            record->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+            record->frameDirty = true;
+            return TRUE;
+        }
+        case WM_GETTEXT: {
+            auto* buffer = reinterpret_cast<char*>(lParam);
+            if (!buffer || wParam == 0) {
+                return 0;
+            }
+            auto lock = Lock();
+            Window* record = Find(window);
+            if (!record) {
+                buffer[0] = '\0';
+                return 0;
+            }
+            std::size_t count = std::min<std::size_t>(record->text.size(), wParam - 1);
+            std::memcpy(buffer, record->text.data(), count);
+            buffer[count] = '\0';
+            return LRESULT(count);
+        }
+        case WM_GETTEXTLENGTH: {
+            auto lock = Lock();
+            Window* record = Find(window);
+            return record ? LRESULT(record->text.size()) : 0;
+        }
+        case WM_MOUSEWHEEL:
+            // Unhandled wheel turns go up to the parent.
+            if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) {
+                if (HWND parent = GetParent(window)) {
+                    return SendMessageA(parent, message, wParam, lParam);
+                }
+            }
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE && !IsIconic(window)) {
+                SetFocus(window);
+            }
+            return 0;
+        case WM_WINDOWPOSCHANGING:
+            if (lParam) {
+                WindowPosChanging(window, *reinterpret_cast<WINDOWPOS*>(lParam));
+            }
+            return 0;
+        case WM_WINDOWPOSCHANGED:
+            if (lParam) {
+                WindowPosChanged(window, *reinterpret_cast<const WINDOWPOS*>(lParam));
+            }
+            return 0;
+        case WM_NCACTIVATE:
+            return TRUE;
+        case WM_MOUSEACTIVATE:
+            return 1;  // activate
+        default:
+            return 0;
+    }
+}
+
+}  // namespace win

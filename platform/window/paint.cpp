@@ -1,0 +1,228 @@
+// Invalidation and painting: update areas merged per window, painted when
+// the owning thread's loop finds no other message.
+#include <algorithm>
+
+#include "platform/window/store.h"
+#include "platform/window/window.h"
+
+namespace windowing {
+namespace {
+
+using namespace win;
+
+DeviceContextHooks Hooks() {
+    auto lock = Lock();
+    return TheStore().dcHooks;
+}
+
+void PaintNowIfPending(HWND handle) {
+    std::vector<HWND> children;
+    bool pending = false;
+    {
+        auto lock = Lock();
+        Window* window = Find(handle);
+        if (!window || !ReallyVisible(*window)) {
+            return;
+        }
+        pending = window->hasUpdate;
+        children = window->children;
+    }
+    if (pending) {
+        SendMessageA(handle, WM_PAINT, 0, 0);
+    }
+    for (HWND child : children) {
+        PaintNowIfPending(child);
+    }
+}
+
+}  // namespace
+
+void SetDeviceContextHooks(DeviceContextHooks hooks) {
+    auto lock = Lock();
+    TheStore().dcHooks = std::move(hooks);
+}
+
+std::optional<DrawTarget> TargetOf(HWND handle, bool wholeWindow) {
+    auto lock = Lock();
+    Window* window = Find(handle);
+    Window* root = TopLevelOf(window);
+    if (!window || !root) {
+        return std::nullopt;
+    }
+    EnsureSurface(*root);
+    DrawTarget target;
+    target.surface = root->surface;
+    POINT rootOrigin = WindowOriginOnScreen(*root);
+    auto toSurface = [&](POINT screen) {
+        return POINT{screen.x - rootOrigin.x, screen.y - rootOrigin.y};
+    };
+    POINT windowOrigin = toSurface(WindowOriginOnScreen(*window));
+    POINT clientOrigin = toSurface(ClientOriginOnScreen(*window));
+    target.origin = wholeWindow ? windowOrigin : clientOrigin;
+    RECT clip{};
+    if (wholeWindow) {
+        clip = RECT{windowOrigin.x, windowOrigin.y,
+                    windowOrigin.x + (window->rect.right - window->rect.left),
+                    windowOrigin.y + (window->rect.bottom - window->rect.top)};
+    } else {
+        RECT client = ClientArea(*window);
+        clip = RECT{clientOrigin.x, clientOrigin.y, clientOrigin.x + (client.right - client.left),
+                    clientOrigin.y + (client.bottom - client.top)};
+    }
+    for (Window* at = window->parent ? Find(window->parent) : nullptr; at;
+         at = at->parent ? Find(at->parent) : nullptr) {
+        POINT origin = toSurface(ClientOriginOnScreen(*at));
+        RECT client = ClientArea(*at);
+        RECT area{origin.x, origin.y, origin.x + (client.right - client.left),
+                  origin.y + (client.bottom - client.top)};
+        Intersect(clip, clip, area);
+    }
+    RECT bounds{0, 0, target.surface ? target.surface->width : 0,
+                target.surface ? target.surface->height : 0};
+    Intersect(clip, clip, bounds);
+    target.clip = clip;
+    return target;
+}
+
+std::uint32_t SystemColor(int index) {
+    switch (index) {
+        case 5:  // window
+            return 0xFFFFFF;
+        case 15:  // button face
+            return 0xF0F0F0;
+        case 0:  // scroll bar
+            return 0xC8C8C8;
+        case 1:  // desktop
+            return 0x3A6EA5;
+        case 8:   // window text
+        case 18:  // button text
+            return 0x000000;
+        default:
+            return 0xD4D0C8;
+    }
+}
+
+}  // namespace windowing
+
+namespace win {
+
+using namespace windowing;
+
+BOOL InvalidateRect(HWND handle, const RECT* rect, BOOL erase) {
+    std::vector<std::pair<DWORD, bool>> states;
+    {
+        auto lock = Lock();
+        if (!handle) {
+            for (HWND top : TheStore().topLevels) {
+                if (Window* window = Find(top)) {
+                    window->frameDirty = true;
+                    Invalidate(*window, nullptr, erase != FALSE, true);
+                }
+            }
+        } else {
+            Window* window = Find(handle);
+            if (!window) {
+                return FALSE;
+            }
+            Invalidate(*window, rect, erase != FALSE, false);
+        }
+        states = PaintStates();
+    }
+    PublishPaintStates(states);
+    return TRUE;
+}
+
+BOOL ValidateRect(HWND handle, const RECT* rect) {
+    std::vector<std::pair<DWORD, bool>> states;
+    {
+        auto lock = Lock();
+        Window* window = Find(handle);
+        if (!window) {
+            return FALSE;
+        }
+        if (window->hasUpdate) {
+            RECT covered = rect ? Union(*rect, window->update) : RECT{};
+            bool whole = !rect || (covered.left == rect->left && covered.top == rect->top &&
+                                   covered.right == rect->right && covered.bottom == rect->bottom);
+            if (whole) {
+                window->hasUpdate = false;
+                window->erase = false;
+            }
+        }
+        states = PaintStates();
+    }
+    PublishPaintStates(states);
+    return TRUE;
+}
+
+BOOL GetUpdateRect(HWND handle, RECT* rect, BOOL) {
+    auto lock = Lock();
+    Window* window = Find(handle);
+    if (!window) {
+        return FALSE;
+    }
+    if (rect) {
+        *rect = window->hasUpdate ? window->update : RECT{0, 0, 0, 0};
+    }
+    return window->hasUpdate ? TRUE : FALSE;
+}
+
+BOOL UpdateWindow(HWND handle) {
+    if (!IsWindow(handle)) {
+        return FALSE;
+    }
+    PaintNowIfPending(handle);
+    return TRUE;
+}
+
+HDC BeginPaint(HWND handle, PAINTSTRUCT* paint) {
+    if (!paint) {
+        return nullptr;
+    }
+    *paint = PAINTSTRUCT{};
+    bool erase = false, frame = false;
+    std::vector<std::pair<DWORD, bool>> states;
+    {
+        auto lock = Lock();
+        Window* window = Find(handle);
+        if (!window) {
+            return nullptr;
+        }
+        paint->rcPaint = window->hasUpdate ? window->update : RECT{0, 0, 0, 0};
+        erase = window->hasUpdate && window->erase;
+        frame = window->frameDirty;
+        window->hasUpdate = false;
+        window->erase = false;
+        window->frameDirty = false;
+        window->inPaint = true;
+        states = PaintStates();
+    }
+    PublishPaintStates(states);
+    if (frame) {
+        SendMessageA(handle, WM_NCPAINT, 1, 0);
+    }
+    DeviceContextHooks hooks = Hooks();
+    paint->hdc = hooks.getDC ? hooks.getDC(handle, false) : nullptr;
+    if (erase) {
+        paint->fErase = SendMessageA(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0)
+                            ? FALSE
+                            : TRUE;
+    }
+    return paint->hdc;
+}
+
+BOOL EndPaint(HWND handle, const PAINTSTRUCT* paint) {
+    {
+        auto lock = Lock();
+        if (Window* window = Find(handle)) {
+            window->inPaint = false;
+        }
+    }
+    DeviceContextHooks hooks = Hooks();
+    if (paint && paint->hdc && hooks.releaseDC) {
+        hooks.releaseDC(paint->hdc);
+    }
+    return TRUE;
+}
+
+}  // namespace win
