@@ -101,20 +101,6 @@ void StartDrag(HWND handle, LRESULT hit, POINT screen) {
     SendMessageA(handle, WM_ENTERSIZEMOVE, 0, 0);
 }
 
-// Fills the client area with a system-colour brush straight into the surface.
-void FillWithSystemColor(HWND handle, int colorIndex) {
-    auto target = TargetOf(handle, false);
-    if (!target || !target->surface) {
-        return;
-    }
-    std::uint32_t color = SystemColor(colorIndex) | 0xFF000000u;
-    Surface& surface = *target->surface;
-    for (int y = target->clip.top; y < target->clip.bottom; ++y) {
-        std::fill_n(surface.pixels.begin() + std::ptrdiff_t(y) * surface.width + target->clip.left,
-                    target->clip.right - target->clip.left, color);
-    }
-}
-
 LRESULT EraseBackground(HWND handle, HDC dc) {
     HBRUSH brush = nullptr;
     {
@@ -130,19 +116,7 @@ LRESULT EraseBackground(HWND handle, HDC dc) {
     }
     RECT client{};
     GetClientRect(handle, &client);
-    DeviceContextHooks hooks;
-    {
-        auto lock = Lock();
-        hooks = TheStore().dcHooks;
-    }
-    if (dc && hooks.fill && hooks.fill(dc, client, brush)) {
-        return 1;
-    }
-    auto value = reinterpret_cast<std::uintptr_t>(brush);
-    if (value >= 1 && value <= 31) {
-        FillWithSystemColor(handle, int(value) - 1);
-    }
-    return 1;
+    return FillWithBrush(dc, client, brush) ? 1 : 0;
 }
 
 // The frame: a border and, with a caption, a caption band.

@@ -84,14 +84,9 @@ BOOL UpdateLayeredWindow(HWND window, HDC, const POINT* position, const SIZE* si
         record->constantAlpha = alpha;
         return TRUE;
     }
-    DeviceContextHooks hooks;
-    {
-        auto lock = Lock();
-        hooks = TheStore().dcHooks;
-    }
     std::vector<std::uint32_t> pixels;
     POINT source = sourcePoint ? *sourcePoint : POINT{0, 0};
-    if (!sourceDC || !hooks.readPixels || !hooks.readPixels(sourceDC, source, *size, pixels) ||
+    if (!sourceDC || !ReadDCPixels(sourceDC, source, *size, pixels) ||
         pixels.size() < std::size_t(size->cx) * std::size_t(size->cy)) {
         return FALSE;
     }

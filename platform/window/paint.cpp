@@ -10,11 +10,6 @@ namespace {
 
 using namespace win;
 
-DeviceContextHooks Hooks() {
-    auto lock = Lock();
-    return TheStore().dcHooks;
-}
-
 void PaintNowIfPending(HWND handle) {
     std::vector<HWND> children;
     bool pending = false;
@@ -36,11 +31,6 @@ void PaintNowIfPending(HWND handle) {
 }
 
 }  // namespace
-
-void SetDeviceContextHooks(DeviceContextHooks hooks) {
-    auto lock = Lock();
-    TheStore().dcHooks = std::move(hooks);
-}
 
 std::optional<DrawTarget> TargetOf(HWND handle, bool wholeWindow) {
     auto lock = Lock();
@@ -82,24 +72,6 @@ std::optional<DrawTarget> TargetOf(HWND handle, bool wholeWindow) {
     Intersect(clip, clip, bounds);
     target.clip = clip;
     return target;
-}
-
-std::uint32_t SystemColor(int index) {
-    switch (index) {
-        case 5:  // window
-            return 0xFFFFFF;
-        case 15:  // button face
-            return 0xF0F0F0;
-        case 0:  // scroll bar
-            return 0xC8C8C8;
-        case 1:  // desktop
-            return 0x3A6EA5;
-        case 8:   // window text
-        case 18:  // button text
-            return 0x000000;
-        default:
-            return 0xD4D0C8;
-    }
 }
 
 }  // namespace windowing
@@ -201,8 +173,7 @@ HDC BeginPaint(HWND handle, PAINTSTRUCT* paint) {
     if (frame) {
         SendMessageA(handle, WM_NCPAINT, 1, 0);
     }
-    DeviceContextHooks hooks = Hooks();
-    paint->hdc = hooks.getDC ? hooks.getDC(handle, false) : nullptr;
+    paint->hdc = MakeWindowDC(handle, false, &paint->rcPaint);
     if (erase) {
         paint->fErase = SendMessageA(handle, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0)
                             ? FALSE
@@ -218,9 +189,8 @@ BOOL EndPaint(HWND handle, const PAINTSTRUCT* paint) {
             window->inPaint = false;
         }
     }
-    DeviceContextHooks hooks = Hooks();
-    if (paint && paint->hdc && hooks.releaseDC) {
-        hooks.releaseDC(paint->hdc);
+    if (paint && paint->hdc) {
+        ReleaseDC(handle, paint->hdc);
     }
     return TRUE;
 }

@@ -111,7 +111,6 @@ struct Store {
     win::ATOM nextAtom = 0xC000;
     InputState input;
     win::SIZE screen{1366, 768};
-    DeviceContextHooks dcHooks;
 };
 
 // Rectangle arithmetic (right and bottom exclusive).
@@ -159,6 +158,12 @@ void ContinueDrag(win::POINT screen, bool release);
 // sizable top-level windows only).
 void ClampToTrackingSizes(win::HWND window, int& width, int& height);
 void InstallKernelHooks();
+// Device contexts through the graphics layer: a DC over the window's
+// client area (or whole window), clipped to clientClip when given (client
+// coordinates); a fill with a brush; a DC's pixels as premultiplied BGRA.
+win::HDC MakeWindowDC(win::HWND window, bool wholeWindow, const win::RECT* clientClip);
+bool FillWithBrush(win::HDC dc, const win::RECT& rect, win::HBRUSH brush);
+bool ReadDCPixels(win::HDC dc, win::POINT source, win::SIZE size, std::vector<std::uint32_t>& out);
 
 // Private messages that carry input steps to the owning thread.
 constexpr win::UINT kDragStep = 0x03F0;

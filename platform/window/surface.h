@@ -1,7 +1,7 @@
 #pragma once
 // What the graphics layer and the display backends need of the window layer:
-// where a window's pixels live, and the hooks through which device contexts
-// are made for painting.
+// where a window's pixels live. Device contexts of windows (GetDC,
+// BeginPaint) draw there through the graphics layer.
 //
 // Every visible top-level window owns a surface of its window size: 32-bit
 // premultiplied BGRA pixels (B, G, R, A bytes in memory order), rows top
@@ -10,7 +10,6 @@
 // pixels last given to UpdateLayeredWindow. Pixels are touched on the thread
 // that owns the windows.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -41,27 +40,6 @@ struct DrawTarget {
 // None when the window does not exist. wholeWindow: the window's frame
 // included (a window DC) rather than the client area.
 std::optional<DrawTarget> TargetOf(win::HWND window, bool wholeWindow);
-
-// The graphics layer plugs in here: it makes DCs over a window's draw
-// target, erases with a class brush, and reads a memory DC's pixels for
-// UpdateLayeredWindow. Without hooks BeginPaint hands out a null DC and
-// erasing fills only system-colour brushes (COLOR_* + 1).
-struct DeviceContextHooks {
-    std::function<win::HDC(win::HWND window, bool wholeWindow)> getDC;
-    std::function<void(win::HDC dc)> releaseDC;
-    // Fills rect (client coordinates of dc's window) with brush; false when
-    // the brush is not the graphics layer's.
-    std::function<bool(win::HDC dc, const win::RECT& rect, win::HBRUSH brush)> fill;
-    // Copies size.cx x size.cy premultiplied BGRA pixels of dc from point
-    // source into out (rows top first); false when dc has no pixels.
-    std::function<bool(win::HDC dc, win::POINT source, win::SIZE size,
-                       std::vector<std::uint32_t>& out)>
-        readPixels;
-};
-void SetDeviceContextHooks(DeviceContextHooks hooks);
-
-// The system colour of a COLOR_* index as 0x00RRGGBB.
-std::uint32_t SystemColor(int index);
 
 // Layered content given as plain pixels (what UpdateLayeredWindow does once
 // it has read the source DC): size.cx x size.cy premultiplied BGRA pixels,

@@ -107,8 +107,15 @@ BOOL UpdateWindow(HWND window);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 
-// Layered windows. The source DC's pixels are read through the graphics
-// layer (see platform/window/surface.h).
+// Device contexts of windows (drawing calls are the graphics layer's).
+// GetDC covers the client area, GetWindowDC the whole window; with no
+// window both give a memory DC to make compatible DCs from.
+HDC GetDC(HWND window);
+HDC GetWindowDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
+
+// Layered windows: UpdateLayeredWindow keeps a copy of the source DC's
+// pixels (premultiplied when ULW_ALPHA with AC_SRC_ALPHA, else opaque).
 BOOL UpdateLayeredWindow(HWND window, HDC screenDC, const POINT* position, const SIZE* size,
                          HDC sourceDC, const POINT* sourcePoint, COLORREF colorKey,
                          const BLENDFUNCTION* blend, DWORD flags);

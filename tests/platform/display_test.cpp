@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include "platform/gdi/gdi.h"
 #include "platform/window/surface.h"
 #include "support/harness.h"
 #include "window_test_window.h"
@@ -33,20 +34,16 @@ TEST_F(Display, TheScreenHasTheDriversSizeAndShowsWindowsInZOrder) {
     EXPECT_EQ(win::GetSystemMetrics(win::SM_CYSCREEN), 480);
     HWND back = Popup(10, 10, 100, 100);
     HWND front = Popup(60, 60, 100, 100);
-    // The front window paints its client area red through its surface.
+    // The front window paints its client area red.
     Log::Get().Handle(
         front,
         [](HWND self, win::UINT message, win::WPARAM, win::LPARAM) -> std::optional<win::LRESULT> {
             if (message == win::WM_PAINT) {
                 win::PAINTSTRUCT paint{};
-                win::BeginPaint(self, &paint);
-                auto target = windowing::TargetOf(self, false);
-                for (int y = target->clip.top; y < target->clip.bottom; ++y) {
-                    for (int x = target->clip.left; x < target->clip.right; ++x) {
-                        target->surface->pixels[std::size_t(y * target->surface->width + x)] =
-                            0xFFFF0000u;
-                    }
-                }
+                win::HDC dc = win::BeginPaint(self, &paint);
+                win::HBRUSH red = win::CreateSolidBrush(win::RGB(255, 0, 0));
+                win::FillRect(dc, &paint.rcPaint, red);
+                win::DeleteObject(red);
                 win::EndPaint(self, &paint);
                 return 0;
             }
@@ -112,6 +109,50 @@ TEST_F(Display, LayeredWindowsBlendPerPixelAndLetTheMouseThroughWhereClear) {
 
     // A window without the layered style takes no layered content.
     EXPECT_FALSE(windowing::SetLayeredPixels(under, nullptr, win::SIZE{4, 2}, pixels.data(), 255));
+}
+
+TEST_F(Display, UpdateLayeredWindowShowsAMemoryDcsPixels) {
+    HWND under = Popup(0, 0, 200, 200);
+    harness::PumpUntilIdle();
+    HWND layered = Make(win::WS_POPUP, 0, 0, 256, 256, nullptr, win::WS_EX_LAYERED);
+    // A bottom-up 32-bit DIB section: top row half-transparent red, bottom row opaque green.
+    win::HDC screen = win::GetDC(layered);
+    win::HDC memory = win::CreateCompatibleDC(screen);
+    win::BITMAPINFO info{};
+    info.bmiHeader.biSize = 40;
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = 2;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    win::HBITMAP dib = win::CreateDIBSection(memory, &info, 0, &bits, nullptr, 0);
+    ASSERT_TRUE(dib);
+    auto* rows = static_cast<std::uint32_t*>(bits);
+    rows[0] = rows[1] = Premultiplied(0, 255, 0, 255);  // bottom row first
+    rows[2] = rows[3] = Premultiplied(255, 0, 0, 128);
+    win::HGDIOBJ old = win::SelectObject(memory, dib);
+    win::SIZE size{2, 2};
+    win::POINT source{0, 0};
+    win::POINT place{20, 30};
+    win::BLENDFUNCTION blend{win::AC_SRC_OVER, 0, 255, win::AC_SRC_ALPHA};
+    ASSERT_TRUE(win::UpdateLayeredWindow(layered, screen, &place, &size, memory, &source, 0, &blend,
+                                         win::ULW_ALPHA));
+    win::SelectObject(memory, old);
+    win::DeleteObject(dib);
+    win::DeleteDC(memory);
+    win::ReleaseDC(layered, screen);
+    win::ShowWindow(layered, win::SW_SHOWNA);
+    harness::PumpUntilIdle();
+
+    win::RECT rect{};
+    win::GetWindowRect(layered, &rect);
+    EXPECT_EQ(rect.left, 20);
+    EXPECT_EQ(rect.right - rect.left, 2);
+    display::Image shot = session_.Display().CaptureScreen();
+    EXPECT_EQ(shot.At(20, 31), 0xFF00FF00u);
+    EXPECT_EQ((shot.At(21, 30) >> 16) & 0xFF, 128u + 0xF0u * 127u / 255u);
+    EXPECT_EQ(shot.At(22, 30), kButtonFace);
+    (void)under;
 }
 
 TEST_F(Display, ScreenshotsAreValidPngs) {
