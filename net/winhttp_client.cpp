@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kUploadChunk = 2048;
 constexpr win::DWORD kDownloadPiece = 5120;
 constexpr win::DWORD kReadPiece = 10240;
+constexpr std::size_t kFileBuffer = 256 * 1024;
 constexpr win::DWORD kReplaceOrAdd =
     win::WINHTTP_ADDREQ_FLAG_REPLACE | win::WINHTTP_ADDREQ_FLAG_ADD_IF_NEW;
 
@@ -283,10 +284,14 @@ bool WinHttpClient::DownloadToFile(std::string_view folder, std::string_view fil
     }
     ProgressEnd end(block);
 
+    // The pieces are small; the file takes them in large writes. The buffer
+    // outlives the file.
+    std::vector<char> fileBuffer(kFileBuffer);
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(files::DiskPath(path).c_str(), "wb"));
     if (file == nullptr) {
         return false;
     }
+    std::setvbuf(file.get(), fileBuffer.data(), _IOFBF, fileBuffer.size());
     std::vector<char> piece(kDownloadPiece);
     std::int64_t written = 0;
     TransferClock clock;
