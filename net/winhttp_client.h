@@ -48,7 +48,9 @@ class WinHttpClient {
     // True only when the file was created and received every byte the
     // response's Content-Length announced; false, with no file left behind,
     // when the folder is missing, no length is announced, the file cannot be
-    // created or the transfer is cut short.
+    // created or the transfer is cut short. With a ProgressRoutine the last
+    // report gives the total as done only for a complete transfer; a failed
+    // one ends its reports without it.
     bool DownloadToFile(std::string_view folder, std::string_view fileName,
                         ProgressRoutine progress = {}, std::int32_t userValue = 0);
     // The body (read once, then kept).
