@@ -5,6 +5,11 @@
 #include <string>
 
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/surface.h"
+#include "platform/gdiplus/image_codecs.h"
+
+#include <fstream>
+#include <iostream>
 
 namespace {
 
@@ -308,6 +313,65 @@ TEST(GdiTextTest, BadArgumentsFail) {
     EXPECT_TRUE(GetTextExtentPoint32A(page.dc(), "", 0, &size));
     EXPECT_EQ(size.cx, 0);
     EXPECT_GT(size.cy, 0);
+}
+
+// A sheet of sample texts written as a PNG under the test's temporary
+// folder, for people to look at; the test checks it decodes as drawn.
+TEST(GdiTextTest, SampleSheetRendersToPng) {
+    auto surface = gdi::Surface::Create(420, 260);
+    HDC dc = gdi::CreateDCForSurface(surface, POINT{0, 0}, {RECT{0, 0, 420, 260}});
+    RECT all{0, 0, 420, 260};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    SetBkMode(dc, TRANSPARENT);
+    struct Line {
+        int pixels;
+        LONG weight;
+        COLORREF colour;
+        const char* text;
+    };
+    const Line lines[] = {
+        {12, FW_NORMAL, RGB(0, 0, 0), "默认字体：国语 日语 TV版 剧场版 第775集"},
+        {14, FW_NORMAL, RGB(0, 0, 160), "搜狐 乐视 爱奇艺 —— 点击播放"},
+        {16, FW_BOLD, RGB(160, 0, 0), "提示：温馨提示：更新提示：公告"},
+        {20, FW_NORMAL, RGB(0, 100, 0), "mini播放器 询问：是否更新？"},
+        {24, FW_BOLD, RGB(40, 40, 40), "中文字体渲染 ABC abc 123"},
+    };
+    int y = 8;
+    for (const Line& line : lines) {
+        HFONT font = CreateFontA(-line.pixels, 0, 0, 0, line.weight, 0, 0, 0, GB2312_CHARSET, 0, 0,
+                                 0, 0, "宋体");
+        HGDIOBJ previous = SelectObject(dc, font);
+        SetTextColor(dc, line.colour);
+        TextOutA(dc, 10, y, line.text, static_cast<int>(std::strlen(line.text)));
+        SIZE size{};
+        GetTextExtentPoint32A(dc, line.text, static_cast<int>(std::strlen(line.text)), &size);
+        y += size.cy + 6;
+        SelectObject(dc, previous);
+        DeleteObject(font);
+    }
+    RECT box{10, y, 410, 250};
+    FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    InflateRect(&box, -4, -4);
+    SetTextColor(dc, RGB(0, 0, 0));
+    DrawTextA(
+        dc, "这是一个自动换行的标签：文字放在方框中间，每一行都居中显示，直到方框的宽度用完为止。",
+        -1, &box, DT_CENTER | DT_WORDBREAK);
+    DeleteDC(dc);
+
+    imaging::DecodedImage image;
+    image.width = surface->Width();
+    image.height = surface->Height();
+    surface->Flush();
+    image.pixels.assign(surface->Data(), surface->Data() + surface->Stride() * surface->Height());
+    const auto png = imaging::EncodePng(image);
+    ASSERT_FALSE(png.empty());
+    auto back = imaging::DecodeImage(png);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->pixels, image.pixels);
+    const std::string path = testing::TempDir() + "gdi_text_sample.png";
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    std::cout << "sample sheet: " << path << "\n";
 }
 
 }  // namespace
