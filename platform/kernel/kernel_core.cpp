@@ -28,6 +28,11 @@ State& TheState() {
 
 std::atomic<int> waitingWorkers{0};
 thread_local bool isWorker = false;
+// Workers in WaitUntil that have looked at their condition since the last
+// change (lock held). A change wakes them all, and they count as busy again
+// until each has looked, so the harness never sees a woken thread as idle.
+int settledWaiters = 0;
+std::uint64_t changes = 0;
 
 std::atomic<bool> manualClock{false};
 std::atomic<Ticks> manualNow{0};
@@ -50,6 +55,8 @@ std::mutex& Lock() {
 }
 
 void WakeAll() {
+    ++changes;
+    settledWaiters = 0;
     TheState().changed.notify_all();
 }
 
@@ -60,7 +67,6 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& 
     if (deadline) {
         registered = state.waitDeadlines.insert(*deadline);
     }
-    BeginWorkerWait();
     bool result = false;
     while (true) {
         if (ready()) {
@@ -71,14 +77,20 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& 
         if (deadline && now >= *deadline) {
             break;
         }
+        std::uint64_t seen = changes;
+        if (isWorker) {
+            ++settledWaiters;
+        }
         if (deadline && !ClockIsManual()) {
             auto left = std::chrono::nanoseconds((*deadline - now) * 100);
             state.changed.wait_for(lock, left);
         } else {
             state.changed.wait(lock);
         }
+        if (isWorker && changes == seen) {
+            --settledWaiters;  // woken without a change: look again
+        }
     }
-    EndWorkerWait();
     if (deadline) {
         state.waitDeadlines.erase(registered);
     }
@@ -87,6 +99,14 @@ bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& 
 
 void MarkWorkerThread() {
     isWorker = true;
+}
+
+void UnmarkWorkerThread() {
+    isWorker = false;
+}
+
+bool IsWorkerThread() {
+    return isWorker;
 }
 
 void BeginWorkerWait() {
@@ -102,7 +122,7 @@ void EndWorkerWait() {
 }
 
 int WaitingWorkers() {
-    return waitingWorkers.load();
+    return waitingWorkers.load() + settledWaiters;
 }
 
 std::optional<Ticks> EarliestWaitDeadline() {

@@ -25,14 +25,18 @@ void WakeAll();
 bool WaitUntil(std::unique_lock<std::mutex>& lock, const std::function<bool()>& ready,
                std::optional<Ticks> deadline);
 
-// Marks the calling thread as one started by CreateThread (a worker).
+// Marks the calling thread as one started by CreateThread (a worker), or
+// one counted as such.
 void MarkWorkerThread();
+void UnmarkWorkerThread();
+bool IsWorkerThread();
 // Brackets a block of a worker that waits for someone else (a kernel wait, a
 // critical section held by another thread). The harness counts a waiting
 // worker as idle. Needs no lock.
 void BeginWorkerWait();
 void EndWorkerWait();
-// Workers blocked in such a wait right now.
+// Workers blocked in such a wait, or in WaitUntil with nothing changed
+// since they last looked at their condition (lock held).
 int WaitingWorkers();
 
 // Earliest registered wait deadline (lock held).

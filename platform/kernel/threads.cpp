@@ -52,6 +52,21 @@ int BusyThreads() {
     return running - core::WaitingWorkers();
 }
 
+void CountCallingThread(bool counted) {
+    std::lock_guard guard(core::Lock());
+    if (counted == core::IsWorkerThread()) {
+        return;
+    }
+    if (counted) {
+        core::MarkWorkerThread();
+        ++running;
+    } else {
+        core::UnmarkWorkerThread();
+        --running;
+    }
+    core::WakeAll();
+}
+
 }  // namespace kernel
 
 namespace win {

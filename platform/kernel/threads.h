@@ -33,5 +33,9 @@ int RunningThreads();
 // Of those, the ones not blocked waiting for a message, a timer, the clock
 // or a lock another thread holds.
 int BusyThreads();
+// Counts the calling thread (one not started by CreateThread, such as a
+// test's window thread) in RunningThreads and BusyThreads as a worker is
+// counted, until called again with false.
+void CountCallingThread(bool counted);
 
 }  // namespace kernel
