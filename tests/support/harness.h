@@ -7,8 +7,10 @@
 // their messages here. Scripted answers to message boxes and lookups of
 // controls by form name come with the control set, as further members of
 // Session.
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/display/display.h"
 #include "platform/window/window.h"
@@ -39,7 +41,10 @@ bool PumpUntil(const std::function<bool()>& condition,
 bool PumpUntilIdle(int capMilliseconds = kDefaultCapMilliseconds);
 
 // One test's display and clock. Installs a headless display of the given
-// size (and the manual clock when asked); on destruction destroys the
+// size and, when asked, the manual clock: then the calling thread (the
+// window thread) counts as busy while it is not waiting, and a keeper moves
+// the clock when the window thread waits inside a handler (PumpingWait, a
+// modal loop) with everything else idle. On destruction: destroys the
 // top-level windows of the calling thread, clears focus, capture and input
 // state, removes the display and returns to real time.
 class Session {
@@ -73,8 +78,12 @@ class Session {
     bool SaveScreenshot(const std::string& utf8Path);
 
   private:
+    void KeepClock();
+
     display::Driver* display_ = nullptr;
     bool manualClock_;
+    std::atomic<bool> stopKeeper_{false};
+    std::thread keeper_;
 };
 
 }  // namespace harness
