@@ -78,6 +78,46 @@ void SendDestroyMessages(HWND handle) {
     kernel::KillWindowTimers(handle);
 }
 
+// The windows of a thread go when the thread ends; their handles then read
+// as not windows. No message can reach them any more, so none is sent.
+struct ThreadWindows {
+    bool used = false;
+    ~ThreadWindows() {
+        if (!used) {
+            return;
+        }
+        DWORD self = GetCurrentThreadId();
+        auto lock = Lock();
+        Store& store = TheStore();
+        std::vector<HWND> gone;
+        for (auto& [handle, window] : store.windows) {
+            if (window->thread == self) {
+                gone.push_back(handle);
+            }
+        }
+        for (HWND handle : gone) {
+            if (Window* window = Find(handle)) {
+                Unlink(*window);
+            }
+        }
+        for (HWND handle : gone) {
+            store.windows.erase(handle);
+        }
+        InputState& input = store.input;
+        for (HWND* reference : {&input.focus, &input.active, &input.capture, &input.leaveTracked,
+                                &input.lastUnderMouse, &input.lastPressWindow}) {
+            if (*reference && !Find(*reference)) {
+                *reference = nullptr;
+            }
+        }
+        if (input.drag && !Find(input.drag->window)) {
+            input.drag.reset();
+        }
+    }
+};
+
+thread_local ThreadWindows threadWindows;
+
 }  // namespace
 }  // namespace windowing
 
@@ -131,6 +171,7 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowNam
                      HINSTANCE instance, void* param) {
     InstallKernelHooks();
     kernel::EnsureMessageQueue();
+    threadWindows.used = true;
     bool child = (style & WS_CHILD) != 0;
     HWND handle = nullptr;
     {

@@ -254,4 +254,25 @@ TEST_F(WindowThreads, WindowStateChangesFromAWorkerAreSafe) {
     EXPECT_EQ(textSetOnOwner.load(), 1);
 }
 
+TEST_F(WindowThreads, AThreadsWindowsGoWithTheThread) {
+    harness::Session session(false);
+    std::atomic<HWND> made{nullptr};
+    std::atomic<HWND> madeChild{nullptr};
+    {
+        Worker worker([&] {
+            HWND window = Popup(500, 500, 100, 100);
+            madeChild = Child(window, 0, 0, 10, 10);
+            win::SetFocus(window);
+            made = window;
+        });
+        harness::PumpUntil([&] { return worker.Finished(); });
+    }
+    // The windows go as the thread's last act.
+    EXPECT_TRUE(harness::PumpUntil([&] { return !win::IsWindow(made); }));
+    EXPECT_FALSE(win::IsWindow(madeChild));
+    EXPECT_EQ(win::WindowFromPoint(win::POINT{550, 550}), nullptr);
+    EXPECT_EQ(win::GetFocus(), nullptr);
+    EXPECT_EQ(win::SendMessageA(made, kWork, 1, 0), 0);
+}
+
 }  // namespace
