@@ -32,23 +32,12 @@ constexpr int kDefaultPixels = 12;
 class TextLayout {
   public:
     TextLayout(const win::LOGFONTA& font, std::string_view gbk) {
-        PangoFontMap* map = pango_cairo_font_map_get_default();
-        context_ = pango_font_map_create_context(map);
-        cairo_font_options_t* options = cairo_font_options_create();
-        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-        pango_cairo_context_set_font_options(context_, options);
-        cairo_font_options_destroy(options);
-        layout_ = pango_layout_new(context_);
+        layout_ = pango_layout_new(ThreadContext());
         ApplyFont(font);
         const std::string utf8 = codepage::GbkToUtf8(gbk);
         pango_layout_set_text(layout_, utf8.data(), static_cast<int>(utf8.size()));
     }
-    ~TextLayout() {
-        g_object_unref(layout_);
-        g_object_unref(context_);
-    }
+    ~TextLayout() { g_object_unref(layout_); }
     TextLayout(const TextLayout&) = delete;
     TextLayout& operator=(const TextLayout&) = delete;
 
@@ -87,7 +76,25 @@ class TextLayout {
         }
     }
 
-    PangoContext* context_;
+    // Pango's font map is per thread, so is the context made from it.
+    static PangoContext* ThreadContext() {
+        struct Context {
+            Context() {
+                context = pango_font_map_create_context(pango_cairo_font_map_get_default());
+                cairo_font_options_t* options = cairo_font_options_create();
+                cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+                cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
+                cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
+                pango_cairo_context_set_font_options(context, options);
+                cairo_font_options_destroy(options);
+            }
+            ~Context() { g_object_unref(context); }
+            PangoContext* context;
+        };
+        thread_local Context made;
+        return made.context;
+    }
+
     PangoLayout* layout_;
 };
 

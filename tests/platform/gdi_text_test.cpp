@@ -10,6 +10,8 @@
 
 #include <fstream>
 #include <iostream>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -313,6 +315,38 @@ TEST(GdiTextTest, BadArgumentsFail) {
     EXPECT_TRUE(GetTextExtentPoint32A(page.dc(), "", 0, &size));
     EXPECT_EQ(size.cx, 0);
     EXPECT_GT(size.cy, 0);
+}
+
+// Workers draw text at the same time as the window thread; each gets what
+// one thread alone gets.
+TEST(GdiTextTest, ThreadsDrawTextSideBySide) {
+    auto render = [] {
+        Page page(120, 30);
+        Font font(16);
+        SelectObject(page.dc(), font.get());
+        std::string pixels;
+        for (int round = 0; round < 20; ++round) {
+            TextOutA(page.dc(), 2, 2, kChinese.data(), int(kChinese.size()));
+        }
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                pixels += static_cast<char>(page.At(x, y) & 0xFF);
+            }
+        }
+        return pixels;
+    };
+    const std::string alone = render();
+    std::vector<std::string> results(4);
+    std::vector<std::thread> workers;
+    for (auto& result : results) {
+        workers.emplace_back([&result, &render] { result = render(); });
+    }
+    for (auto& worker : workers) {
+        worker.join();
+    }
+    for (const auto& result : results) {
+        EXPECT_TRUE(result == alone);
+    }
 }
 
 // A sheet of sample texts written as a PNG under the test's temporary
