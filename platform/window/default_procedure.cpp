@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gdi/gdi.h"
 #include "platform/window/store.h"
 #include "platform/window/surface.h"
 #include "platform/window/window.h"
@@ -119,14 +120,12 @@ LRESULT EraseBackground(HWND handle, HDC dc) {
     return FillWithBrush(dc, client, brush) ? 1 : 0;
 }
 
-// The frame: a border and, with a caption, a caption band.
+// The frame: a border and, with a caption, a caption band with the text.
 void PaintFrame(HWND handle) {
-    auto target = TargetOf(handle, true);
-    if (!target || !target->surface) {
-        return;
-    }
     RECT insets{}, client{};
     bool active = false;
+    int width = 0;
+    std::string text;
     {
         auto lock = Lock();
         Window* window = Find(handle);
@@ -136,27 +135,38 @@ void PaintFrame(HWND handle) {
         insets = FrameInsets(window->style, window->exStyle);
         client = ClientArea(*window);
         active = TheStore().input.active == TopLevelOf(window)->handle;
+        width = window->rect.right - window->rect.left;
+        text = window->text;
     }
     if (insets.top == 0 && insets.left == 0) {
         return;
     }
-    Surface& surface = *target->surface;
-    std::uint32_t border = 0xFF808080u;
-    std::uint32_t caption = active ? 0xFF2B5797u : 0xFF9DB0C8u;
-    for (int y = target->clip.top; y < target->clip.bottom; ++y) {
-        for (int x = target->clip.left; x < target->clip.right; ++x) {
-            int wx = x - target->origin.x, wy = y - target->origin.y;
-            bool inClient =
-                wx >= client.left && wx < client.right && wy >= client.top && wy < client.bottom;
-            if (inClient) {
-                continue;
-            }
-            bool inCaption =
-                wy >= insets.left && wy < insets.top && wx >= insets.left && wx < client.right;
-            surface.pixels[std::size_t(y) * std::size_t(surface.width) + std::size_t(x)] =
-                inCaption ? caption : border;
-        }
+    HDC dc = GetWindowDC(handle);
+    if (!dc) {
+        return;
     }
+    int height = client.bottom + insets.bottom;
+    HBRUSH border = CreateSolidBrush(RGB(128, 128, 128));
+    RECT edges[] = {{0, 0, width, insets.left},
+                    {0, 0, insets.left, height},
+                    {client.right, 0, width, height},
+                    {0, client.bottom, width, height}};
+    for (const RECT& edge : edges) {
+        FillRect(dc, &edge, border);
+    }
+    DeleteObject(border);
+    if (insets.top > insets.left) {
+        RECT band{insets.left, insets.left, client.right, insets.top};
+        HBRUSH caption = CreateSolidBrush(active ? RGB(0x2B, 0x57, 0x97) : RGB(0x9D, 0xB0, 0xC8));
+        FillRect(dc, &band, caption);
+        DeleteObject(caption);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
+        RECT textArea{band.left + 6, band.top, band.right - 6, band.bottom};
+        DrawTextA(dc, text.c_str(), int(text.size()), &textArea,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    ReleaseDC(handle, dc);
 }
 
 void WindowPosChanged(HWND handle, const WINDOWPOS& position) {
@@ -300,7 +310,11 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
                 return FALSE;
             }
             record->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-            record->frameDirty = true;
+            bool captioned = (record->style & WS_CAPTION) == WS_CAPTION && ReallyVisible(*record);
+            lock.unlock();
+            if (captioned) {
+                PaintFrame(window);  // the caption shows the new text at once
+            }
             return TRUE;
         }
         case WM_GETTEXT: {
