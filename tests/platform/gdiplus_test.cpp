@@ -9,6 +9,7 @@
 #include <gif_lib.h>
 #include <jpeglib.h>
 
+#include "platform/gdi/surface.h"
 #include "platform/gdiplus/image_codecs.h"
 
 namespace {
@@ -378,6 +379,59 @@ TEST_F(GdiplusTest, BitmapFromGdiBitmapIsOpaque) {
     GdipDisposeImage(bitmap);
     EXPECT_EQ(GdipCreateBitmapFromHBITMAP(nullptr, nullptr, &bitmap), Gdiplus::InvalidParameter);
     EXPECT_EQ(bitmap, nullptr);
+}
+
+// A true-colour control's paint: what lies under it is copied from the
+// window's DC, an off-screen bitmap gets that copy and then the control's
+// translucent picture stretched over it, and the result goes back.
+TEST_F(GdiplusTest, ControlComposesItsPictureOverTheCapturedBackground) {
+    auto window = gdi::Surface::Create(20, 10);
+    HDC paint = gdi::CreateDCForSurface(window, POINT{4, 2}, {RECT{4, 2, 12, 6}});
+    RECT all{0, 0, 8, 4};
+    HBRUSH grey = CreateSolidBrush(RGB(100, 100, 100));
+    FillRect(paint, &all, grey);
+    DeleteObject(grey);
+
+    HBITMAP cache = CreateCompatibleBitmap(paint, 8, 4);
+    HDC cacheDc = CreateCompatibleDC(paint);
+    HGDIOBJ oldCache = SelectObject(cacheDc, cache);
+    ASSERT_TRUE(BitBlt(cacheDc, 0, 0, 8, 4, paint, 0, 0, SRCCOPY));
+    SelectObject(cacheDc, oldCache);
+    DeleteDC(cacheDc);
+
+    HBITMAP offscreen = CreateCompatibleBitmap(paint, 8, 4);
+    HDC memory = CreateCompatibleDC(paint);
+    HGDIOBJ oldOffscreen = SelectObject(memory, offscreen);
+    GpGraphics* graphics = nullptr;
+    ASSERT_EQ(GdipCreateFromHDC(memory, &graphics), Gdiplus::Ok);
+    GpBitmap* background = nullptr;
+    ASSERT_EQ(GdipCreateBitmapFromHBITMAP(cache, nullptr, &background), Gdiplus::Ok);
+    EXPECT_EQ(GdipDrawImageRect(graphics, background, 0, 0, 8, 4), Gdiplus::Ok);
+    GpImage* picture = LoadFromBytes(Png(1, 1, {0x80FFFFFF}));  // half-transparent white
+    EXPECT_EQ(GdipDrawImageRect(graphics, picture, 0, 0, 8, 4), Gdiplus::Ok);
+    ASSERT_TRUE(BitBlt(paint, 0, 0, 8, 4, memory, 0, 0, SRCCOPY));
+    GdipDeleteGraphics(graphics);
+    GdipDisposeImage(background);
+    GdipDisposeImage(picture);
+    SelectObject(memory, oldOffscreen);
+    DeleteDC(memory);
+    DeleteObject(offscreen);
+    DeleteObject(cache);
+    DeleteDC(paint);
+
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 20; ++x) {
+            const std::uint32_t pixel = window->Pixel(x, y);
+            if (x >= 4 && x < 12 && y >= 2 && y < 6) {
+                // 100 + (255 - 100) * 128 / 255, give or take rounding.
+                EXPECT_EQ(pixel >> 24, 0xFFu);
+                EXPECT_NEAR(int(pixel & 0xFF), 178, 1) << x << "," << y;
+                EXPECT_EQ(pixel & 0xFF, (pixel >> 16) & 0xFF);
+            } else {
+                EXPECT_EQ(pixel, 0u) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST_F(GdiplusTest, GraphicsNeedALiveDc) {
