@@ -13,22 +13,14 @@
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/folders.h"
 #include "platform/kernel/profile.h"
+#include "support/temp_folder.h"
 
 namespace app {
 namespace {
 
 class SettingsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "verdel_settings_XXXXXX");
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        path = SettingsPathIn(folder.string() + "/");
-    }
-    void TearDown() override {
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(folder);
-    }
+    void SetUp() override { path = SettingsPathIn(temp.Gbk()); }
 
     // The file on disk: its name is GBK in the program, UTF-8 on disk.
     std::filesystem::path DiskPath() const { return codepage::GbkToUtf8(path); }
@@ -66,7 +58,8 @@ class SettingsTest : public ::testing::Test {
         return profile::ReadString(path, section, key);
     }
 
-    std::filesystem::path folder;
+    verdel_test::TempFolder temp{"verdel-settings"};
+    std::filesystem::path folder = temp.Disk();
     std::string path;
     Preferences preferences;
 };
@@ -194,16 +187,19 @@ TEST_F(SettingsTest, SaveThatCannotWriteReportsFailure) {
 }
 
 TEST_F(SettingsTest, SaveIntoAReadOnlyFileReportsFailureAndLeavesItAlone) {
-    if (geteuid() == 0) {
-        GTEST_SKIP() << "file permissions do not bind the superuser";
-    }
     Put("偏好设置", "分类", "TV版");
     const std::string before = FileBytes();
-    std::filesystem::permissions(DiskPath(), std::filesystem::perms::owner_read);
+    // Everyone may read the folder and the file; nobody may write them.
+    using std::filesystem::perms;
+    const auto readOnly = perms::owner_read | perms::group_read | perms::others_read;
+    std::filesystem::permissions(DiskPath(), readOnly);
     std::filesystem::permissions(
-        folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        folder, readOnly | perms::owner_exec | perms::group_exec | perms::others_exec);
 
-    EXPECT_FALSE(SavePreferences(path, 1, 1, 2, preferences));
+    const auto saved =
+        verdel_test::RunUnprivileged([&] { return SavePreferences(path, 1, 1, 2, preferences); });
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_FALSE(*saved);
 
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     EXPECT_EQ(FileBytes(), before);

@@ -15,6 +15,7 @@
 
 #include "platform/kernel/files.h"
 #include "support/fixture_site.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -31,24 +32,6 @@ std::string Lines(const std::vector<std::string>& lines) {
     }
     return joined;
 }
-
-// A fresh folder under the temporary folder, removed afterwards. Its name
-// is GBK like every path of the program.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "verdel-net-XXXXXX").string();
-        disk_ = mkdtemp(pattern.data());
-        path_ = disk_;
-    }
-    ~TempFolder() { std::filesystem::remove_all(disk_); }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string disk_;
-    std::string path_;
-};
 
 // Collects progress reports from the watcher thread. The routine keeps the
 // collected state alive, since a watcher may outlive the test's log.
@@ -96,9 +79,11 @@ class ProgressLog {
 class WinHttpClientTest : public ::testing::Test {
   protected:
     FixtureSite site;
-    TempFolder folder;
+    verdel_test::TempFolder temp{"verdel-net"};
+    // The folder without its trailing separator, as the update passes it.
+    const std::string folderPath = temp.Gbk().substr(0, temp.Gbk().size() - 1);
 
-    std::string Target() const { return folder.path() + "\\Verdel.exe.tmp"; }
+    std::string Target() const { return folderPath + "\\Verdel.exe.tmp"; }
 };
 
 TEST_F(WinHttpClientTest, DownloadRequestCarriesExactlyTheAddedHeaders) {
@@ -177,7 +162,7 @@ TEST_F(WinHttpClientTest, DownloadWritesEveryByteAndReportsTheTotalLast) {
     ASSERT_NE(client.Open("GET", site.Url("/slow")), 0);
     ASSERT_NE(client.Send(), 0);
 
-    EXPECT_TRUE(client.DownloadToFile(folder.path(), "Verdel.exe.tmp", log.Routine(), 123));
+    EXPECT_TRUE(client.DownloadToFile(folderPath, "Verdel.exe.tmp", log.Routine(), 123));
 
     std::string bytes;
     ASSERT_TRUE(files::ReadWholeFile(Target(), &bytes));
@@ -198,7 +183,7 @@ TEST_F(WinHttpClientTest, DownloadWritesEveryByteAndReportsTheTotalLast) {
 }
 
 TEST_F(WinHttpClientTest, FolderNamesAreGbkAndAnExistingFileIsReplaced) {
-    const std::string chinese = folder.path() + "\\下载";
+    const std::string chinese = folderPath + "\\下载";
     ASSERT_TRUE(std::filesystem::create_directory(files::DiskPath(chinese)));
     ASSERT_TRUE(files::WriteWholeFile(chinese + "\\a.bin", std::string(100000, 'o')));
     site.Serve("/f", Reply::Pattern(3000));
@@ -231,11 +216,11 @@ TEST_F(WinHttpClientTest, NoFileWithoutFolderLengthOrWholeBody) {
         std::string folder;
     };
     const std::vector<Case> cases = {
-        {"/none", folder.path()},
-        {"/zero", folder.path()},
-        {"/cut", folder.path()},
-        {"/stall", folder.path()},
-        {"/cut", folder.path() + "\\missing"},
+        {"/none", folderPath},
+        {"/zero", folderPath},
+        {"/cut", folderPath},
+        {"/stall", folderPath},
+        {"/cut", folderPath + "\\missing"},
     };
     for (const Case& c : cases) {
         ProgressLog log;
@@ -245,7 +230,7 @@ TEST_F(WinHttpClientTest, NoFileWithoutFolderLengthOrWholeBody) {
         ASSERT_NE(client.Send(), 0);
         EXPECT_FALSE(client.DownloadToFile(c.folder, "Verdel.exe.tmp", log.Routine(), 1)) << c.path;
         EXPECT_FALSE(files::Exists(c.folder + "\\Verdel.exe.tmp")) << c.path;
-        if (c.folder != folder.path()) {
+        if (c.folder != folderPath) {
             EXPECT_FALSE(files::Exists(c.folder)) << c.path;
         }
         // No final report claims the cut transfer complete.

@@ -17,48 +17,19 @@
 #include <vector>
 
 #include "platform/kernel/codepage.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// Runs `attempt` without the rights that ignore file permissions: as root it
-// runs in a child process of the user "nobody". Empty when that failed.
-std::optional<bool> Unprivileged(const std::function<bool()>& attempt) {
-    if (::geteuid() != 0) {
-        return attempt();
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            ::_exit(2);
-        }
-        ::_exit(attempt() ? 0 : 1);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) > 1) {
-        return std::nullopt;
-    }
-    return WEXITSTATUS(status) == 0;
-}
+using verdel_test::RunUnprivileged;
 
 // A fresh folder per test; `Gbk` gives the path as the program spells it.
 class FilesTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "verdel-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
-    std::string Gbk(const std::string& gbkName) const {
-        return codepage::Utf8ToGbk(dir_.string()) + "/" + gbkName;
-    }
+    std::string Gbk(const std::string& gbkName) const { return temp_.Gbk(gbkName); }
     fs::path Disk(const char8_t* utf8Name) const { return dir_ / utf8Name; }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
@@ -72,7 +43,8 @@ class FilesTest : public testing::Test {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    fs::path dir_;
+    verdel_test::TempFolder temp_{"verdel-files"};
+    fs::path dir_ = temp_.Disk();
 };
 
 TEST_F(FilesTest, GbkNamesAreUtf8OnDiskAndBytesRoundTrip) {
@@ -130,7 +102,7 @@ TEST_F(FilesTest, FailuresAreReportedAndTouchNothing) {
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
                               fs::perms::others_exec);
     const std::string path = Gbk("a.txt");
-    const auto changed = Unprivileged(
+    const auto changed = RunUnprivileged(
         [&] { return files::WriteWholeFile(path, "new") || win::DeleteFileA(path.c_str()); });
     ASSERT_TRUE(changed.has_value());
     EXPECT_FALSE(*changed);

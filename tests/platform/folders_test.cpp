@@ -1,4 +1,5 @@
 #include "platform/kernel/folders.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -41,22 +42,15 @@ std::string Gbk(const fs::path& path) {
 
 class FoldersTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "verdel-home-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        home_ = pattern;
-        folders::ClearOverrides();
-    }
-    void TearDown() override {
-        folders::ClearOverrides();
-        fs::remove_all(home_);
-    }
+    void SetUp() override { folders::ClearOverrides(); }
+    void TearDown() override { folders::ClearOverrides(); }
     void WriteUserDirs(const std::string& text) {
         fs::create_directories(home_ / ".config");
         std::ofstream(home_ / ".config" / "user-dirs.dirs", std::ios::binary) << text;
     }
 
-    fs::path home_;
+    verdel_test::TempFolder temp_{"verdel-home"};
+    fs::path home_ = temp_.Disk();
 };
 
 TEST_F(FoldersTest, DocumentsFolderFollowsTheUserDirsFile) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/kernel/codepage.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -67,20 +68,15 @@ int Zombies() {
 
 class ProcessTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "verdel-process-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = fs::path(pattern) / u8"更新 脚本";
-        fs::create_directory(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_.parent_path()); }
+    void SetUp() override { fs::create_directory(dir_); }
     std::string Gbk(const fs::path& path) const { return codepage::Utf8ToGbk(path.string()); }
     process::Command Shell(const std::string& script, std::vector<std::string> arguments = {}) {
         arguments.insert(arguments.begin(), {"-c", script, "sh"});
         return process::Command{"/bin/sh", arguments, Gbk(dir_)};
     }
 
-    fs::path dir_;
+    verdel_test::TempFolder temp_{"verdel-process"};
+    fs::path dir_ = temp_.Disk() / u8"更新 脚本";
 };
 
 TEST_F(ProcessTest, ArgumentsArriveAsTheyAreWithoutAShell) {

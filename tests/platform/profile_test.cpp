@@ -14,45 +14,18 @@
 
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// Runs `attempt` without the rights that ignore file permissions: as root it
-// runs in a child process of the user "nobody". Empty when that failed.
-std::optional<bool> Unprivileged(const std::function<bool()>& attempt) {
-    if (::geteuid() != 0) {
-        return attempt();
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
-            ::_exit(2);
-        }
-        ::_exit(attempt() ? 0 : 1);
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) > 1) {
-        return std::nullopt;
-    }
-    return WEXITSTATUS(status) == 0;
-}
+using verdel_test::RunUnprivileged;
 
 class ProfileTest : public testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "verdel-profile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        path_ = codepage::Utf8ToGbk(dir_.string()) + "/Verdel_配置.ini";
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(dir_);
-    }
+    void SetUp() override { path_ = temp_.Gbk("Verdel_配置.ini"); }
     void Put(const std::string& bytes) { ASSERT_TRUE(files::WriteWholeFile(path_, bytes)); }
     std::string Bytes() const {
         std::string bytes;
@@ -71,7 +44,8 @@ class ProfileTest : public testing::Test {
         return win::WritePrivateProfileStringA(section, key, value, path_.c_str()) == win::TRUE;
     }
 
-    fs::path dir_;
+    verdel_test::TempFolder temp_{"verdel-profile"};
+    fs::path dir_ = temp_.Disk();
     std::string path_;
 };
 
@@ -233,7 +207,7 @@ TEST_F(ProfileTest, FailedWritesSayFalseAndKeepTheOldFile) {
     fs::permissions(codepage::GbkToUtf8(path_), fs::perms::owner_read | fs::perms::owner_write |
                                                     fs::perms::group_read | fs::perms::others_read);
     const std::string path = path_;
-    const auto wrote = Unprivileged([&] {
+    const auto wrote = RunUnprivileged([&] {
         return win::WritePrivateProfileStringA("s", "k", "new", path.c_str()) == win::TRUE;
     });
     ASSERT_TRUE(wrote.has_value());
