@@ -18,19 +18,30 @@ HDC MakeWindowDC(HWND window, bool wholeWindow, const RECT* clientClip) {
         target->surface->height <= 0) {
         return target ? CreateCompatibleDC(nullptr) : nullptr;
     }
-    RECT clip = target->clip;
+    std::vector<RECT> clips;
+    {
+        auto lock = Lock();
+        Window* record = Find(window);
+        if (!record) {
+            return nullptr;
+        }
+        clips = DrawableParts(*record, *target, wholeWindow);
+    }
     if (clientClip) {
         RECT wanted = *clientClip;
         Offset(wanted, target->origin.x, target->origin.y);
-        Intersect(clip, clip, wanted);
+        std::vector<RECT> kept;
+        for (const RECT& part : clips) {
+            RECT overlap{};
+            if (Intersect(overlap, part, wanted)) {
+                kept.push_back(overlap);
+            }
+        }
+        clips = std::move(kept);
     }
     std::shared_ptr<Surface> pixels = target->surface;
     auto wrapped = gdi::Surface::Wrap(pixels, pixels->Bytes(), pixels->width, pixels->height,
                                       pixels->Stride());
-    std::vector<RECT> clips;
-    if (!Empty(clip)) {
-        clips.push_back(clip);
-    }
     return gdi::CreateDCForSurface(std::move(wrapped), target->origin, std::move(clips));
 }
 

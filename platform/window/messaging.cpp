@@ -300,7 +300,8 @@ bool NextPaint(HWND filter, MSG* out) {
     HWND found = nullptr;
     {
         auto lock = Lock();
-        // Parents before their children, so a child paints over its parent.
+        // Parents before their children, and siblings from the bottom of the
+        // z-order up, so what lies above paints last.
         std::vector<HWND> pending(TheStore().topLevels.rbegin(), TheStore().topLevels.rend());
         while (!pending.empty() && !found) {
             HWND handle = pending.back();
@@ -314,7 +315,7 @@ bool NextPaint(HWND filter, MSG* out) {
                 found = handle;
                 break;
             }
-            pending.insert(pending.end(), window->children.rbegin(), window->children.rend());
+            pending.insert(pending.end(), window->children.begin(), window->children.end());
         }
         if (!found) {
             states = PaintStates();

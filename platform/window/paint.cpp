@@ -32,6 +32,71 @@ void PaintNowIfPending(HWND handle) {
 
 }  // namespace
 
+namespace {
+
+// area minus hole, as up to four rectangles per piece.
+void Subtract(std::vector<RECT>& area, const RECT& hole) {
+    std::vector<RECT> left;
+    for (const RECT& piece : area) {
+        RECT overlap{};
+        if (!Intersect(overlap, piece, hole)) {
+            left.push_back(piece);
+            continue;
+        }
+        RECT parts[] = {{piece.left, piece.top, piece.right, overlap.top},
+                        {piece.left, overlap.bottom, piece.right, piece.bottom},
+                        {piece.left, overlap.top, overlap.left, overlap.bottom},
+                        {overlap.right, overlap.top, piece.right, overlap.bottom}};
+        for (const RECT& part : parts) {
+            if (!Empty(part)) {
+                left.push_back(part);
+            }
+        }
+    }
+    area = std::move(left);
+}
+
+// A window's rectangle in its top-level surface (lock held).
+RECT SurfaceRect(const Window& window, POINT rootOrigin) {
+    POINT origin = WindowOriginOnScreen(window);
+    RECT rect{origin.x - rootOrigin.x, origin.y - rootOrigin.y, 0, 0};
+    rect.right = rect.left + (window.rect.right - window.rect.left);
+    rect.bottom = rect.top + (window.rect.bottom - window.rect.top);
+    return rect;
+}
+
+}  // namespace
+
+std::vector<RECT> DrawableParts(const Window& window, const DrawTarget& target, bool wholeWindow) {
+    std::vector<RECT> parts;
+    if (Empty(target.clip)) {
+        return parts;
+    }
+    parts.push_back(target.clip);
+    Window* root = TopLevelOf(const_cast<Window*>(&window));
+    POINT rootOrigin = root ? WindowOriginOnScreen(*root) : POINT{0, 0};
+    if (!wholeWindow && (window.style & WS_CLIPCHILDREN)) {
+        for (HWND handle : window.children) {
+            Window* child = Find(handle);
+            if (child && child->Visible()) {
+                Subtract(parts, SurfaceRect(*child, rootOrigin));
+            }
+        }
+    }
+    if (window.parent && (window.style & WS_CLIPSIBLINGS)) {
+        for (HWND handle : SiblingsOf(window)) {
+            if (handle == window.handle) {
+                break;  // the rest lie below
+            }
+            Window* sibling = Find(handle);
+            if (sibling && sibling->Visible()) {
+                Subtract(parts, SurfaceRect(*sibling, rootOrigin));
+            }
+        }
+    }
+    return parts;
+}
+
 std::optional<DrawTarget> TargetOf(HWND handle, bool wholeWindow) {
     auto lock = Lock();
     Window* window = Find(handle);

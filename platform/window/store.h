@@ -139,6 +139,12 @@ win::POINT WindowOriginOnScreen(const Window& window);
 win::POINT ClientOriginOnScreen(const Window& window);
 // Makes sure a visible top-level window has a surface of its size.
 void EnsureSurface(Window& window);
+// The parts of a window's drawing area (client area, or whole window) that
+// it may draw on, in surface coordinates: inside its ancestors' client
+// areas, without visible children when it has WS_CLIPCHILDREN and without
+// visible siblings above it when it has WS_CLIPSIBLINGS.
+std::vector<win::RECT> DrawableParts(const Window& window, const DrawTarget& target,
+                                     bool wholeWindow);
 // Recomputes, per thread, whether a window waits for paint; the caller
 // passes the result to the kernel after unlocking.
 std::vector<std::pair<win::DWORD, bool>> PaintStates();

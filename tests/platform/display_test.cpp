@@ -155,6 +155,55 @@ TEST_F(Display, UpdateLayeredWindowShowsAMemoryDcsPixels) {
     (void)under;
 }
 
+// Fills its client area with one colour on every paint.
+void PaintsIn(HWND window, win::COLORREF color) {
+    Log::Get().Handle(window,
+                      [color](HWND self, win::UINT message, win::WPARAM,
+                              win::LPARAM) -> std::optional<win::LRESULT> {
+                          if (message == win::WM_PAINT) {
+                              win::PAINTSTRUCT paint{};
+                              win::HDC dc = win::BeginPaint(self, &paint);
+                              win::RECT all{0, 0, 1000, 1000};
+                              win::HBRUSH brush = win::CreateSolidBrush(color);
+                              win::FillRect(dc, &all, brush);
+                              win::DeleteObject(brush);
+                              win::EndPaint(self, &paint);
+                              return 0;
+                          }
+                          return std::nullopt;
+                      });
+}
+
+TEST_F(Display, PaintingStaysOutOfClippedChildrenAndSiblingsAbove) {
+    HWND parent = Make(win::WS_POPUP | win::WS_VISIBLE | win::WS_CLIPCHILDREN, 0, 0, 200, 200);
+    HWND top = Make(win::WS_CHILD | win::WS_VISIBLE, 10, 10, 50, 50, parent);
+    HWND below =
+        Make(win::WS_CHILD | win::WS_VISIBLE | win::WS_CLIPSIBLINGS, 30, 30, 50, 50, parent);
+    PaintsIn(parent, win::RGB(255, 0, 0));
+    PaintsIn(top, win::RGB(0, 0, 255));
+    PaintsIn(below, win::RGB(0, 255, 0));
+    harness::PumpUntilIdle();
+    auto at = [&](int x, int y) { return session_.Display().CaptureScreen().At(x, y); };
+    EXPECT_EQ(at(5, 5), 0xFFFF0000u);
+    EXPECT_EQ(at(40, 40), 0xFF0000FFu);  // the sibling above keeps its pixels
+    EXPECT_EQ(at(70, 70), 0xFF00FF00u);
+
+    // The parent clips its children out: repainting it alone leaves them be.
+    Log::Get().Clear();
+    PaintsIn(parent, win::RGB(255, 255, 0));
+    win::InvalidateRect(parent, nullptr, win::FALSE);
+    harness::PumpUntilIdle();
+    EXPECT_EQ(Log::Get().Of(win::WM_PAINT).size(), 1u);
+    EXPECT_EQ(at(5, 5), 0xFFFFFF00u);
+    EXPECT_EQ(at(20, 20), 0xFF0000FFu);
+    EXPECT_EQ(at(70, 70), 0xFF00FF00u);
+
+    // The lower sibling repainting alone stays out of the one above it.
+    win::InvalidateRect(below, nullptr, win::FALSE);
+    harness::PumpUntilIdle();
+    EXPECT_EQ(at(40, 40), 0xFF0000FFu);
+}
+
 TEST_F(Display, ScreenshotsAreValidPngs) {
     HWND window = Popup(0, 0, 30, 20);
     harness::PumpUntilIdle();
