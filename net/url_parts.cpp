@@ -1,6 +1,5 @@
 #include "net/url_parts.h"
 
-#include "net/text_search.h"
 #include "toolkit/text.h"
 
 namespace net {

@@ -4,7 +4,6 @@
 #include <array>
 #include <vector>
 
-#include "net/text_search.h"
 #include "net/url_parts.h"
 #include "platform/inet/wininet.h"
 #include "platform/kernel/codepage.h"

@@ -5,10 +5,10 @@
 #include <memory>
 #include <vector>
 
-#include "net/text_search.h"
 #include "net/web_page.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/files.h"
+#include "toolkit/text.h"
 
 namespace net {
 namespace {

@@ -315,6 +315,17 @@ std::vector<std::string> ItemsBetween(std::string_view text, std::string_view le
     return items;
 }
 
+std::size_t FindText(std::string_view text, std::string_view what, std::size_t from,
+                     bool ignoreCase) {
+    return Finder(text, what, ignoreCase).Find(from, 0);
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), FoldCase);
+    return lower;
+}
+
 std::string TrimBlanks(std::string_view text) {
     size_t begin = 0;
     while (begin < text.size()) {

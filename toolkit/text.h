@@ -63,6 +63,15 @@ std::string ReplacePairs(std::string_view text, const ReplaceOptions& options,
 std::vector<std::string> ItemsBetween(std::string_view text, std::string_view left,
                                       std::string_view right);
 
+// The 0-based byte index of the first occurrence of `what` that starts a
+// character at or after index `from`; kNotFound when there is none.
+constexpr std::size_t kNotFound = std::string_view::npos;
+std::size_t FindText(std::string_view text, std::string_view what, std::size_t from = 0,
+                     bool ignoreCase = false);
+
+// `text` with A-Z folded to lower case, every other byte as it is.
+std::string LowerAscii(std::string_view text);
+
 // `text` without blanks at either end.
 std::string TrimBlanks(std::string_view text);
 

@@ -191,3 +191,29 @@ TEST(TextSearch, FarCandidatesInALongText) {
     const std::string evenRun = std::string(100000, '\x81') + "[v]";
     EXPECT_EQ(TextBetween(evenRun, "[", "]"), "v");
 }
+
+TEST(FindText, Cases) {
+    struct Case {
+        std::string text;
+        std::string what;
+        std::size_t from;
+        bool ignoreCase;
+        std::size_t expected;
+    };
+    const std::vector<Case> cases = {
+        {"a=1;b=2", "=", 0, false, 1},
+        {"a=1;b=2", "=", 2, false, 5},
+        {"乗\\x", "\\", 0, false, 2},               // never on the second byte of 乗
+        {"乗乗", "\x5C\x81", 0, false, kNotFound},  // across a character boundary
+        {"亁x", "x", 1, false, 2},                  // from lands on a second byte: next character
+        {"Set-Cookie", "set-cookie", 0, true, 0},
+        {"Set-Cookie", "set-cookie", 0, false, kNotFound},
+        {"ab", "", 1, false, 1},
+        {"ab", "b", 5, false, kNotFound},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text + " / " + c.what);
+        EXPECT_EQ(FindText(c.text, c.what, c.from, c.ignoreCase), c.expected);
+    }
+    EXPECT_EQ(LowerAscii("HTTP/1.1 亁X"), "http/1.1 亁x");
+}
