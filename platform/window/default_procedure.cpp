@@ -363,6 +363,15 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_NCACTIVATE:
             return TRUE;
+        case WM_SETREDRAW: {
+            // Redraw stays off until switched on again; the caller then
+            // invalidates what changed meanwhile.
+            auto lock = Lock();
+            if (Window* record = Find(window)) {
+                record->redrawOff = wParam == FALSE;
+            }
+            return 0;
+        }
         case WM_MOUSEACTIVATE:
             return 1;  // activate
         default:

@@ -212,7 +212,8 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
             if (window->IsChild() && (moved || sized || hidden)) {
                 ExposeParentArea(*window, old);
             }
-            if (shown || sized || (window->IsChild() && (moved || !(flags & SWP_NOZORDER)))) {
+            if (shown || sized || (flags & SWP_FRAMECHANGED) ||
+                (window->IsChild() && (moved || !(flags & SWP_NOZORDER)))) {
                 InvalidateWhole(*window);
             }
         }

@@ -178,6 +178,11 @@ void Invalidate(Window& window, const RECT* rect, bool erase, bool children) {
     if (Window* root = TopLevelOf(&window); root && root->layeredContent) {
         return;
     }
+    for (Window* at = &window; at; at = at->parent ? Find(at->parent) : nullptr) {
+        if (at->redrawOff) {
+            return;
+        }
+    }
     RECT client = ClientArea(window);
     RECT area{0, 0, client.right - client.left, client.bottom - client.top};
     if (rect) {

@@ -53,6 +53,7 @@ struct Window {
 
     bool destroying = false;
     bool minimized = false;
+    bool redrawOff = false;  // WM_SETREDRAW FALSE: invalidation is ignored
 
     // Painting: the update area is merged into one rectangle (client
     // coordinates) until the window is painted.

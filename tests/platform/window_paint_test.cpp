@@ -155,4 +155,23 @@ TEST_F(WindowPaint, AProcedureThatDoesNotValidateIsAskedAgain) {
     EXPECT_EQ(paints, 3);
 }
 
+TEST_F(WindowPaint, SetRedrawOffIgnoresInvalidationUntilSwitchedOn) {
+    HWND list = Popup(0, 0, 200, 200);
+    HWND cell = Child(list, 0, 0, 50, 50);
+    harness::PumpUntilIdle();
+    Log::Get().Clear();
+    win::SendMessageA(list, win::WM_SETREDRAW, win::FALSE, 0);
+    for (int row = 0; row < 50; ++row) {
+        win::InvalidateRect(list, nullptr, win::TRUE);
+        win::InvalidateRect(cell, nullptr, win::TRUE);
+    }
+    harness::PumpUntilIdle();
+    EXPECT_EQ(Log::Get().Of(win::WM_PAINT).size(), 0u);
+    win::SendMessageA(list, win::WM_SETREDRAW, win::TRUE, 0);
+    win::InvalidateRect(list, nullptr, win::TRUE);
+    harness::PumpUntilIdle();
+    EXPECT_EQ(Log::Get().Of(win::WM_PAINT, list).size(), 1u);
+    EXPECT_EQ(Log::Get().Of(win::WM_PAINT, cell).size(), 1u);
+}
+
 }  // namespace
