@@ -295,8 +295,16 @@ BOOL ShowWindow(HWND handle, int command) {
 
 BOOL IsWindowVisible(HWND handle) {
     auto lock = Lock();
-    Window* window = Find(handle);
-    return window && ReallyVisible(*window) ? TRUE : FALSE;
+    // WS_VISIBLE on the window and every ancestor; a minimized window counts.
+    for (Window* at = Find(handle); at; at = at->parent ? Find(at->parent) : nullptr) {
+        if (!at->Visible()) {
+            return FALSE;
+        }
+        if (!at->parent) {
+            return TRUE;
+        }
+    }
+    return FALSE;
 }
 
 BOOL IsIconic(HWND handle) {

@@ -7,31 +7,11 @@
 #include "platform/kernel/win_types.h"
 
 // Rectangles, sizes and the drawing handles are the graphics layer's types.
-#if __has_include("platform/gdi/gdi_types.h")
 #include "platform/gdi/gdi_types.h"
-#else
-namespace win {
-struct RECT {
-    LONG left;
-    LONG top;
-    LONG right;
-    LONG bottom;
-};
-struct SIZE {
-    LONG cx;
-    LONG cy;
-};
-}  // namespace win
-#endif
 
 namespace win {
 
-// Handles the graphics layer gives meaning to; the window layer only passes
-// them along (a class brush, a paint DC).
-struct HDC__;
-using HDC = HDC__*;
-struct HBRUSH__;
-using HBRUSH = HBRUSH__*;
+// Handles the window layer only passes along.
 struct HICON__;
 using HICON = HICON__*;
 struct HCURSOR__;
@@ -41,7 +21,6 @@ using HMENU = HMENU__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using ATOM = WORD;
-using COLORREF = DWORD;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 

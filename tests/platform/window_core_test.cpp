@@ -410,6 +410,19 @@ TEST_F(WindowCore, ShowHideFocusAndEnable) {
     EXPECT_TRUE(win::GetWindowLongA(edit, win::GWL_STYLE) & win::WS_VISIBLE);
 }
 
+TEST_F(WindowCore, MinimizedWindowsStayVisibleButOffTheScreen) {
+    HWND window = Popup(0, 0, 100, 100);
+    win::ShowWindow(window, win::SW_MINIMIZE);
+    EXPECT_TRUE(win::IsIconic(window));
+    EXPECT_TRUE(win::IsWindowVisible(window));
+    EXPECT_EQ(win::WindowFromPoint(win::POINT{50, 50}), nullptr);
+    EXPECT_EQ(Log::Get().Of(win::WM_SIZE, window).back().wParam, win::SIZE_MINIMIZED);
+    win::ShowWindow(window, win::SW_RESTORE);
+    EXPECT_FALSE(win::IsIconic(window));
+    EXPECT_EQ(win::WindowFromPoint(win::POINT{50, 50}), window);
+    EXPECT_EQ(Log::Get().Of(win::WM_SIZE, window).back().wParam, win::SIZE_RESTORED);
+}
+
 TEST_F(WindowCore, ShowCursorCountsAndWmCloseDestroys) {
     int start = win::ShowCursor(win::TRUE);
     EXPECT_EQ(win::ShowCursor(win::TRUE), start + 1);
