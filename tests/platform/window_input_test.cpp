@@ -318,11 +318,7 @@ TEST_F(WindowInput, CaptionDragMovesTheWindowWithTheMouse) {
     POINT grip{300, 110};
     ASSERT_EQ(win::SendMessageA(window, win::WM_NCHITTEST, 0, win::MAKELPARAM(grip.x, grip.y)),
               win::HTCAPTION);
-    session_.MoveToScreen(grip);
-    session_.PressScreen(grip);
-    session_.MoveToScreen(POINT{350, 150});
-    session_.MoveToScreen(POINT{400, 210});
-    session_.ReleaseScreen(POINT{400, 210});
+    session_.DragScreen(grip, POINT{400, 210});
     win::RECT rect = RectOf(window);
     EXPECT_EQ(rect.left, 200);
     EXPECT_EQ(rect.top, 200);

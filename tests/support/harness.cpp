@@ -199,6 +199,17 @@ void Session::ReleaseScreen(win::POINT screen, windowing::MouseButton button) {
     PumpUntilIdle();
 }
 
+void Session::DragScreen(win::POINT from, win::POINT to, int steps, windowing::MouseButton button) {
+    MoveToScreen(from);
+    PressScreen(from, button);
+    steps = steps < 1 ? 1 : steps;
+    for (int i = 1; i <= steps; ++i) {
+        MoveToScreen(
+            win::POINT{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+    }
+    ReleaseScreen(to, button);
+}
+
 void Session::Wheel(int notches) {
     win::POINT cursor{};
     win::GetCursorPos(&cursor);

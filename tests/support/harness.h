@@ -70,12 +70,20 @@ class Session {
                      windowing::MouseButton button = windowing::MouseButton::Left);
     void ReleaseScreen(win::POINT screen,
                        windowing::MouseButton button = windowing::MouseButton::Left);
+    // Press at one screen point, move to another in steps, release there.
+    void DragScreen(win::POINT from, win::POINT to, int steps = 4,
+                    windowing::MouseButton button = windowing::MouseButton::Left);
     void Wheel(int notches);
     void Key(win::UINT virtualKey);
     void Type(const std::string& gbkText);
 
-    // Writes the composed screen as PNG (for looking at a test's result).
+    // The composed screen now, and the same written as PNG (for looking at
+    // a test's result).
+    display::Image CaptureScreen() { return display_->CaptureScreen(); }
     bool SaveScreenshot(const std::string& utf8Path);
+
+    // Scripted message boxes, controls by form name and typing into them
+    // come with the control set as further members here.
 
   private:
     void KeepClock();
