@@ -11,9 +11,9 @@ namespace imaging::detail {
 
 // Images larger than this are refused rather than allocated.
 constexpr int kMaxSide = 16384;
-constexpr std::size_t kMaxPixels = std::size_t{64} << 20;
+constexpr std::size_t kMaxPixels = std::size_t{32} << 20;
 // All frames of an animation together.
-constexpr std::size_t kMaxDecodedBytes = std::size_t{512} << 20;
+constexpr std::size_t kMaxDecodedBytes = std::size_t{256} << 20;
 
 bool SizeAllowed(long long width, long long height);
 
