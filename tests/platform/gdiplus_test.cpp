@@ -435,6 +435,28 @@ TEST_F(GdiplusTest, ControlComposesItsPictureOverTheCapturedBackground) {
     }
 }
 
+// Callers name encoders and the time dimension by their registry texts.
+TEST(GdiplusIdsTest, RegistryTextsNameTheLibrarysIds) {
+    struct Case {
+        const char16_t* text;
+        CLSID id;
+    };
+    const Case cases[] = {
+        {u"{557CF400-1A04-11D3-9A73-0000F81EF32E}", kBmpEncoder},
+        {u"{557CF401-1A04-11D3-9A73-0000F81EF32E}", kJpegEncoder},
+        {u"{557CF402-1A04-11D3-9A73-0000F81EF32E}", kGifEncoder},
+        {u"{557CF405-1A04-11D3-9A73-0000F81EF32E}", kTiffEncoder},
+        {u"{557CF406-1A04-11D3-9A73-0000F81EF32E}", kPngEncoder},
+        {u"{6AEDBD6D-3FB5-418A-83A6-7F45229DC872}", FrameDimensionTime},
+        {u"{7462DC86-6180-4C7E-8E3F-EE7333A7A483}", FrameDimensionPage},
+    };
+    for (const auto& [text, id] : cases) {
+        CLSID parsed{};
+        ASSERT_EQ(CLSIDFromString(text, &parsed), S_OK);
+        EXPECT_TRUE(IsEqualGUID(parsed, id));
+    }
+}
+
 TEST_F(GdiplusTest, GraphicsNeedALiveDc) {
     GpGraphics* graphics = nullptr;
     EXPECT_EQ(GdipCreateFromHDC(nullptr, &graphics), Gdiplus::InvalidParameter);
