@@ -34,7 +34,9 @@ class TextLayout {
     TextLayout(const win::LOGFONTA& font, std::string_view gbk) {
         layout_ = pango_layout_new(ThreadContext());
         ApplyFont(font);
-        const std::string utf8 = codepage::GbkToUtf8(gbk);
+        std::string utf8 = codepage::GbkToUtf8(gbk);
+        // Pango refuses texts with NUL characters inside; they show as blanks.
+        std::replace(utf8.begin(), utf8.end(), '\0', ' ');
         pango_layout_set_text(layout_, utf8.data(), static_cast<int>(utf8.size()));
     }
     ~TextLayout() { g_object_unref(layout_); }

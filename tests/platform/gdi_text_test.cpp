@@ -312,6 +312,12 @@ TEST(GdiTextTest, BadArgumentsFail) {
     EXPECT_EQ(DrawTextA(page.dc(), "a", 1, nullptr, 0), 0);
     // Broken GBK draws something and does not fail.
     EXPECT_TRUE(TextOutA(page.dc(), 0, 0, "\xB9", 1));
+    // A NUL inside the counted text is drawn as a blank.
+    SIZE withNul{};
+    SIZE withSpace{};
+    EXPECT_TRUE(GetTextExtentPoint32A(page.dc(), "a\0b", 3, &withNul));
+    EXPECT_TRUE(GetTextExtentPoint32A(page.dc(), "a b", 3, &withSpace));
+    EXPECT_EQ(withNul.cx, withSpace.cx);
     EXPECT_TRUE(GetTextExtentPoint32A(page.dc(), "", 0, &size));
     EXPECT_EQ(size.cx, 0);
     EXPECT_GT(size.cy, 0);
