@@ -331,6 +331,10 @@ HWND OpenMenuPopup() {
     return open.popup;
 }
 
+const MenuItem* OpenMenuTitle() {
+    return open.title;
+}
+
 bool MenuItemScreenRect(const MenuItem& item, RECT* rect) {
     HWND window = item.form().Hwnd();
     if (!window) {

@@ -12,6 +12,8 @@ win::HWND CreateMenuBar(Form& form);
 void ResizeMenuBar(win::HWND bar, int width);
 // The pop-up of a menu item that is open now, if any.
 win::HWND OpenMenuPopup();
+// The title whose pop-up is open now, if any.
+const MenuItem* OpenMenuTitle();
 
 }  // namespace ui
 

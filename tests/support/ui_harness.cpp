@@ -28,6 +28,10 @@ UiSession::UiSession(bool manualClock, int screenWidth, int screenHeight)
     ui::SetMessageBoxObserver([this](const ui::MessageBoxInfo& box) {
         std::lock_guard guard(mutex_);
         ShownBox shown{box.text, box.caption, box.icon, box.buttons, ui::MessageResult::Ok};
+        if (leaveOpen_) {
+            boxes_.push_back(shown);
+            return std::optional<ui::MessageResult>();
+        }
         if (!answers_.empty()) {
             shown.answer = answers_.front();
             answers_.pop_front();
@@ -104,14 +108,32 @@ void UiSession::ChooseMenu(const ui::MenuItem& title, const ui::MenuItem& entry)
         return;
     }
     POINT at = CentreOf(rect);
-    MoveToScreen(at);
-    PressScreen(at);
-    ReleaseScreen(at);
+    if (ui::OpenMenuTitle() != &title) {  // a disabled entry leaves its pop-up open
+        MoveToScreen(at);
+        PressScreen(at);
+        ReleaseScreen(at);
+    }
     if (!ui::MenuItemScreenRect(entry, &rect)) {
         ADD_FAILURE() << "harness: no open menu entry " << entry.Name();
         return;
     }
     at = CentreOf(rect);
+    MoveToScreen(at);
+    PressScreen(at);
+    ReleaseScreen(at);
+}
+
+HWND UiSession::OpenBox() const {
+    return FindWindowA("VerdelMessageBox", nullptr);
+}
+
+void UiSession::ClickBoxButton(HWND box, int button) {
+    RECT rect{};
+    if (!ui::MessageBoxButtonRect(box, button, &rect)) {
+        ADD_FAILURE() << "harness: the box has no button " << button;
+        return;
+    }
+    POINT at = CentreOf(rect);
     MoveToScreen(at);
     PressScreen(at);
     ReleaseScreen(at);

@@ -3,6 +3,7 @@
 // raw input (clicks at their centre, typing, choosing combo items, wheel
 // turns, menu entries), message boxes answered from a script and recorded,
 // and the addresses opened in the browser recorded instead of opened.
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -53,6 +54,13 @@ class UiSession : public Session {
     // Scripted answers for the next boxes, in order; a box without one gets
     // its first button.
     void AnswerNextBox(ui::MessageResult answer);
+    // Boxes stay open (recorded, with the answer a person then gives
+    // unknown) until answered by raw input.
+    void LeaveBoxesOpen(bool open) { leaveOpen_ = open; }
+    // The box that shows now, if any.
+    win::HWND OpenBox() const;
+    // Clicks a button of an open box (0 = leftmost).
+    void ClickBoxButton(win::HWND box, int button);
     std::vector<ShownBox> Boxes() const;
     std::vector<std::string> OpenedAddresses() const;
 
@@ -61,6 +69,7 @@ class UiSession : public Session {
     std::deque<ui::MessageResult> answers_;
     std::vector<ShownBox> boxes_;
     std::vector<std::string> addresses_;
+    std::atomic<bool> leaveOpen_{false};
 };
 
 }  // namespace harness
