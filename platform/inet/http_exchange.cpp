@@ -640,4 +640,24 @@ bool HeaderNameIs(std::string_view line, std::string_view name) {
     return EqualsIgnoringCase(TrimSpaces(line.substr(0, colon)), name);
 }
 
+std::string RequestAddress(bool secure, std::string_view server, unsigned port,
+                           std::string_view object) {
+    const unsigned defaultPort = secure ? 443 : 80;
+    std::string url = secure ? "https://" : "http://";
+    url += server;
+    if (port != 0 && port != defaultPort) {
+        url += ":" + std::to_string(port);
+    }
+    if (!object.starts_with("/")) {
+        url += "/";
+    }
+    url += object;
+    return url;
+}
+
+bool ReadPiece(Exchange& exchange, void* buffer, std::uint32_t size, std::uint32_t* read) {
+    *read = static_cast<std::uint32_t>(exchange.Read(static_cast<char*>(buffer), size));
+    return *read > 0 || !exchange.Failed();
+}
+
 }  // namespace platform::http

@@ -81,6 +81,16 @@ class Exchange {
     std::unique_ptr<State> state_;
 };
 
+// The address of a request to server and object: https or http, with the
+// port only when it is neither 0 (the scheme's default) nor that default.
+std::string RequestAddress(bool secure, std::string_view server, unsigned port,
+                           std::string_view object);
+
+// The read call both HTTP interfaces offer: the next piece of the body into
+// buffer, its size in *read (0 at the end). False when the exchange failed
+// and nothing came.
+bool ReadPiece(Exchange& exchange, void* buffer, std::uint32_t size, std::uint32_t* read);
+
 // Certificates (PEM) that HTTPS connections trust instead of the system's;
 // empty restores the system's. For a private test site.
 void SetTrustedCertificates(std::string pem);

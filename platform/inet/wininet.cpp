@@ -47,20 +47,9 @@ std::string TextOrEmpty(const char* text) {
 }
 
 std::string RequestUrl(const Request& request) {
-    const bool secure = (request.flags & INTERNET_FLAG_SECURE) != 0;
-    const INTERNET_PORT defaultPort =
-        secure ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_DEFAULT_HTTP_PORT;
-    const Connection& connection = *request.connection;
-    std::string url = secure ? "https://" : "http://";
-    url += connection.server;
-    if (connection.port != INTERNET_INVALID_PORT_NUMBER && connection.port != defaultPort) {
-        url += ":" + std::to_string(connection.port);
-    }
-    if (!request.object.starts_with("/")) {
-        url += "/";
-    }
-    url += request.object;
-    return url;
+    return platform::http::RequestAddress((request.flags & INTERNET_FLAG_SECURE) != 0,
+                                          request.connection->server, request.connection->port,
+                                          request.object);
 }
 
 bool Listed(const std::vector<std::string>& lines, std::string_view name) {
@@ -183,10 +172,10 @@ BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD numberOfBytesToRead,
         numberOfBytesRead == nullptr) {
         return FALSE;
     }
-    const std::size_t read =
-        request->exchange->Read(static_cast<char*>(buffer), numberOfBytesToRead);
-    *numberOfBytesRead = static_cast<DWORD>(read);
-    return (read > 0 || !request->exchange->Failed()) ? TRUE : FALSE;
+    return platform::http::ReadPiece(*request->exchange, buffer, numberOfBytesToRead,
+                                     numberOfBytesRead)
+               ? TRUE
+               : FALSE;
 }
 
 BOOL HttpQueryInfoA(HINTERNET handle, DWORD infoLevel, void* buffer, DWORD* bufferLength, DWORD*) {

@@ -115,18 +115,8 @@ bool AddLines(std::vector<std::string>& lines, const std::vector<std::string>& a
 }
 
 std::string RequestUrl(const Request& request) {
-    const Connection& connection = *request.connection;
-    const INTERNET_PORT defaultPort = request.secure ? 443 : 80;
-    std::string url = request.secure ? "https://" : "http://";
-    url += connection.server;
-    if (connection.port != INTERNET_DEFAULT_PORT && connection.port != defaultPort) {
-        url += ":" + std::to_string(connection.port);
-    }
-    if (!request.object.starts_with("/")) {
-        url += "/";
-    }
-    url += request.object;
-    return url;
+    return platform::http::RequestAddress(request.secure, request.connection->server,
+                                          request.connection->port, request.object);
 }
 
 bool CopyWideText(std::u16string_view text, void* buffer, DWORD* bufferLength) {
@@ -375,10 +365,10 @@ BOOL WinHttpReadData(HINTERNET handle, void* buffer, DWORD numberOfBytesToRead,
         numberOfBytesRead == nullptr) {
         return FALSE;
     }
-    const std::size_t read =
-        request->exchange->Read(static_cast<char*>(buffer), numberOfBytesToRead);
-    *numberOfBytesRead = static_cast<DWORD>(read);
-    return (read > 0 || !request->exchange->Failed()) ? TRUE : FALSE;
+    return platform::http::ReadPiece(*request->exchange, buffer, numberOfBytesToRead,
+                                     numberOfBytesRead)
+               ? TRUE
+               : FALSE;
 }
 
 BOOL WinHttpSetOption(HINTERNET handle, DWORD option, void* buffer, DWORD bufferLength) {
