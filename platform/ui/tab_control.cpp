@@ -76,19 +76,19 @@ void TabControl::Paint(Painter& painter) {
         return;
     }
     RECT body{0, kStripHeight - 1, whole.right, whole.bottom};
-    painter.Fill(body, look::kWindow);
+    painter.Fill(body, look::kFace);
     painter.Frame(body, look::kBorder);
     int x = 2;
     for (int i = 0; i < int(titles_.size()); ++i) {
         int width = painter.TextWidth(titles_[std::size_t(i)]) + 2 * kTabPadding;
         bool current = i == current_;
         RECT tab{x, current ? 0 : 2, x + width, kStripHeight - (current ? 0 : 1)};
-        painter.Fill(tab, current ? look::kWindow : look::kButtonBottom);
+        painter.Fill(tab, current ? look::kFace : look::kButtonBottom);
         painter.Frame(RECT{tab.left, tab.top, tab.right, tab.bottom + (current ? 0 : 1)},
                       look::kBorder);
         if (current) {
             painter.Fill(RECT{tab.left + 1, kStripHeight - 1, tab.right - 1, kStripHeight},
-                         look::kWindow);
+                         look::kFace);
         }
         painter.Text(tab, titles_[std::size_t(i)], textColor_, TextAlign::Center);
         x += width;
