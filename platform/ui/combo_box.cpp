@@ -111,6 +111,14 @@ LRESULT ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
                 combo->CloseList(-1);
             }
             return 0;
+        case WM_DESTROY:
+            if (combo && combo->ListWindow() == list) {
+                combo->ForgetList();  // destroyed from outside (its owner went first)
+            }
+            if (GetCapture() == list) {
+                ReleaseCapture();
+            }
+            return 0;
         case WM_NCDESTROY:
             RemovePropA(list, kListOwner);
             RemovePropA(list, kListHot);
@@ -219,6 +227,10 @@ void ComboBox::OpenList() {
     ShowWindow(list_, SW_SHOWNA);
     SetCapture(list_);
     Invalidate();
+}
+
+void ComboBox::ForgetList() {
+    list_ = nullptr;
 }
 
 void ComboBox::CloseList(int chosen) {

@@ -92,6 +92,7 @@ class ComboBox : public Control {
     };
     void OpenList();
     void CloseList(int chosen);  // -1: closed without a choice
+    void ForgetList();
     const std::vector<Item>& Items() const { return items_; }
 
   private:

@@ -292,6 +292,18 @@ LRESULT PopupProc(HWND popup, UINT message, WPARAM wParam, LPARAM lParam) {
                 ClosePopup();
             }
             return 0;
+        case WM_DESTROY: {
+            // Destroyed from outside (its owner went first).
+            HWND bar = open.bar;
+            open = OpenMenu{};
+            if (GetCapture() == popup) {
+                ReleaseCapture();
+            }
+            if (bar && IsWindow(bar)) {
+                InvalidateRect(bar, nullptr, FALSE);
+            }
+            return 0;
+        }
         default:
             return DefWindowProcA(popup, message, wParam, lParam);
     }

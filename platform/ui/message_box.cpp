@@ -139,6 +139,10 @@ void PaintBox(HWND box) {
 }
 
 LRESULT BoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetPropA(box, kStateProperty, create->lpCreateParams);
+    }
     BoxState* state = StateOf(box);
     if (!state) {
         return DefWindowProcA(box, message, wParam, lParam);
@@ -225,14 +229,13 @@ HWND CreateBox(BoxState& state, HWND owner) {
     }
     HWND box = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kBoxClass,
                                state.info.caption.c_str(), style, place.left, place.top, outerWidth,
-                               outerHeight, owner, nullptr, nullptr, nullptr);
+                               outerHeight, owner, nullptr, nullptr, &state);
     if (box) {
         // The frame of the style decides the client area; fit the window to it.
         RECT client{};
         GetClientRect(box, &client);
         int dx = width - client.right, dy = height - client.bottom;
         MoveWindow(box, place.left, place.top, outerWidth + dx, outerHeight + dy, FALSE);
-        SetPropA(box, kStateProperty, &state);
     }
     return box;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,43 @@ TEST(UiFormTest, ModalLoadDisablesTheOwnerAndReturnsWhenClosed) {
     EXPECT_FALSE(ownerEnabledInside);
     EXPECT_FALSE(dialog.Exists());
     EXPECT_TRUE(IsWindowEnabled(owner.Hwnd()));
+}
+
+// Dragging the caption moves the window; the window's mouse events come in
+// client coordinates.
+TEST(UiFormTest, WindowEventsFromRawInput) {
+    harness::UiSession session;
+    SettingsWindow window;
+    std::vector<std::string> events;
+    window.Moved = [&] { events.push_back("moved"); };
+    window.Resized = [&] { events.push_back("resized"); };
+    window.LeftPressed = [&](const ui::MouseEvent& at) {
+        events.push_back("pressed " + std::to_string(at.x) + "," + std::to_string(at.y));
+    };
+    window.LeftReleased = [&](const ui::MouseEvent&) { events.push_back("released"); };
+    window.Load();
+    harness::PumpUntilIdle();
+    events.clear();
+
+    session.Click(window.Hwnd(), POINT{250, 150});
+    EXPECT_EQ(events, (std::vector<std::string>{"pressed 250,150", "released"}));
+
+    events.clear();
+    POINT caption{window.Left() + 60, window.Top() + 10};
+    session.MoveToScreen(caption);
+    session.PressScreen(caption);
+    session.MoveToScreen(POINT{caption.x + 30, caption.y + 20});
+    session.ReleaseScreen(POINT{caption.x + 30, caption.y + 20});
+    EXPECT_EQ(window.Left(), 130);
+    EXPECT_EQ(window.Top(), 120);
+    EXPECT_FALSE(events.empty());
+    EXPECT_EQ(events.front(), "moved");
+
+    events.clear();
+    window.Move(std::nullopt, std::nullopt, 300);
+    EXPECT_EQ(window.Width(), 300);
+    EXPECT_EQ(window.Height(), 290);
+    EXPECT_NE(std::find(events.begin(), events.end(), "resized"), events.end());
 }
 
 TEST(UiFormTest, LoadingAnExistingFormOnlyActivatesIt) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <string>
 #include <vector>
 
@@ -7,6 +9,9 @@
 #include "platform/ui/form.h"
 #include "platform/window/window.h"
 #include "support/ui_harness.h"
+
+// Last: it defines TRUE and FALSE as macros.
+#include <jpeglib.h>
 
 namespace {
 
@@ -55,6 +60,33 @@ std::string SolidPng(int width, int height, std::uint32_t argb) {
     display::Image image{width, height,
                          std::vector<std::uint32_t>(std::size_t(width * height), argb)};
     return display::EncodePng(image);
+}
+
+// A JPEG of one grey level.
+std::string GreyJpeg(int width, int height, unsigned char level) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(width);
+    info.image_height = JDIMENSION(height);
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(std::size_t(width) * 3, level);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string file(reinterpret_cast<const char*>(buffer), size);
+    std::free(buffer);
+    return file;
 }
 
 // The pixel at a client point of a control, as the screen shows it.
@@ -140,7 +172,13 @@ TEST_F(UiPagesTest, PicturesFromPngBytesDrawFromTheCorner) {
     // Under the transparent label's text band the picture still shows.
     EXPECT_EQ(PixelAt(session, window.画板1, POINT{28, 1}), 0xFF0000u);
 
-    const std::string bad[] = {"", "not a picture", SolidPng(2, 2, 0xFF00FF00u).substr(0, 30)};
+    EXPECT_TRUE(window.画板1.SetPicture(GreyJpeg(40, 30, 128)));
+    std::uint32_t grey = PixelAt(session, window.画板1, POINT{35, 25});
+    EXPECT_NEAR(int(grey & 0xFF), 128, 3);
+    EXPECT_EQ(PixelAt(session, window.画板1, POINT{45, 25}), 0xFFFFFFu);
+
+    const std::string bad[] = {GreyJpeg(16, 16, 128).substr(0, 40), "", "not a picture",
+                               SolidPng(2, 2, 0xFF00FF00u).substr(0, 30)};
     for (const std::string& bytes : bad) {
         EXPECT_FALSE(window.画板1.SetPicture(bytes));
         EXPECT_FALSE(window.画板1.HasPicture());

@@ -124,7 +124,13 @@ void UiSession::ChooseMenu(const ui::MenuItem& title, const ui::MenuItem& entry)
 }
 
 HWND UiSession::OpenBox() const {
-    return FindWindowA("VerdelMessageBox", nullptr);
+    for (HWND box = FindWindowExA(nullptr, nullptr, "VerdelMessageBox", nullptr); box;
+         box = FindWindowExA(nullptr, box, "VerdelMessageBox", nullptr)) {
+        if (IsWindowVisible(box)) {
+            return box;
+        }
+    }
+    return nullptr;
 }
 
 void UiSession::ClickBoxButton(HWND box, int button) {

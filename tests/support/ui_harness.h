@@ -37,6 +37,7 @@ class UiSession : public Session {
     }
 
     // A left click at the control's centre, or at a point of its client area.
+    using Session::Click;
     void Click(const ui::Control& control);
     void Click(const ui::Form& form, const std::string& name) { Click(Find(form, name)); }
     void ClickAt(const ui::Control& control, win::POINT client);
