@@ -193,6 +193,13 @@ void Form::CreateWindowIn(HWND owner) {
 }
 
 void Form::Load(HWND owner, bool modal) {
+    // A worker loading a window owned by a window thread's window: the
+    // window thread loads it (a modal one keeps the worker waiting).
+    DWORD ownerThread = owner ? GetWindowThreadProcessId(owner, nullptr) : 0;
+    if (ownerThread != 0 && ownerThread != GetCurrentThreadId()) {
+        RunOnThread(ownerThread, [&] { Load(owner, modal); });
+        return;
+    }
     if (Exists()) {
         Activate();
         return;

@@ -63,7 +63,8 @@ class Form : public Control {
 
     // Creates the window and its controls, runs Created, then shows the
     // window. Modal: the owner is disabled and the call returns when the
-    // window is gone. A form that exists is only activated.
+    // window is gone. A form that exists is only activated. Called on
+    // another thread than the owner's, the owner's thread loads it.
     void Load(win::HWND owner = nullptr, bool modal = false);
     void Load(const Form& owner, bool modal = false) { Load(owner.Hwnd(), modal); }
     bool Exists() const;

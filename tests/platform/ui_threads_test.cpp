@@ -157,6 +157,34 @@ TEST(UiThreadsTest, ScriptedAnswersAreGivenInOrderAndEveryBoxIsRecorded) {
     EXPECT_TRUE(IsWindowEnabled(window.Hwnd()));
 }
 
+// A worker loading a window owned by the main window: the window thread
+// makes it and owns it; a modal one keeps the worker waiting until closed.
+TEST(UiThreadsTest, AWorkerLoadsAWindowOnTheOwnersThread) {
+    harness::UiSession session;
+    ListWindow main;
+    main.Load();
+    ListWindow dialog;
+    Worker worker;
+    DWORD createdOn = 0, ownedBy = 0;
+    bool ownerEnabled = true, workerDone = true;
+    dialog.Created = [&] { createdOn = GetCurrentThreadId(); };
+    // The modal loop runs inside the worker's call; the dialog closes itself.
+    dialog.Activated = [&] {
+        ownedBy = GetWindowThreadProcessId(dialog.Hwnd(), nullptr);
+        ownerEnabled = IsWindowEnabled(main.Hwnd()) != FALSE;
+        workerDone = worker.done;
+        PostMessageA(dialog.Hwnd(), WM_CLOSE, 0, 0);
+    };
+    worker.Start([&] { dialog.Load(main, true); });
+    ASSERT_TRUE(harness::PumpUntil([&] { return worker.done.load(); }));
+    EXPECT_EQ(createdOn, GetCurrentThreadId());
+    EXPECT_EQ(ownedBy, GetCurrentThreadId());
+    EXPECT_FALSE(ownerEnabled);
+    EXPECT_FALSE(workerDone);
+    EXPECT_FALSE(dialog.Exists());
+    EXPECT_TRUE(IsWindowEnabled(main.Hwnd()));
+}
+
 // A worker loads no window, but may ask whether one exists and destroy it.
 TEST(UiThreadsTest, AWorkerDestroysAFormOnItsThread) {
     harness::UiSession session;
