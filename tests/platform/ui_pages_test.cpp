@@ -38,6 +38,7 @@ const ui::FormSpec kPagesForm{
         {Kind::PictureBox, "图片框1", "外形框3", 50, 0, 100, 20, "", 0},
         {Kind::PictureBox, "画板1", "", 200, 240, 60, 40},
         {Kind::TransparentLabel, "透明标签1", "", 200, 240, 60, 20, "透明"},
+        {Kind::PictureButton, "图形按钮1", "", 280, 240, 40, 20},
     },
 };
 
@@ -54,6 +55,7 @@ struct PagesWindow : ui::Form {
     ui::PictureBox& 图片框1 = Get<ui::PictureBox>("图片框1");
     ui::PictureBox& 画板1 = Get<ui::PictureBox>("画板1");
     ui::TransparentLabel& 透明标签1 = Get<ui::TransparentLabel>("透明标签1");
+    ui::PictureButton& 图形按钮1 = Get<ui::PictureButton>("图形按钮1");
 };
 
 std::string SolidPng(int width, int height, std::uint32_t argb) {
@@ -183,6 +185,30 @@ TEST_F(UiPagesTest, PicturesFromPngBytesDrawFromTheCorner) {
         EXPECT_FALSE(window.画板1.SetPicture(bytes));
         EXPECT_FALSE(window.画板1.HasPicture());
     }
+}
+
+// The picture button swaps to its hot picture under the mouse and to the
+// pressed one while held; a canvas reports the release of the button.
+TEST_F(UiPagesTest, PictureButtonFollowsTheMouse) {
+    ui::PictureButton& button = window.图形按钮1;
+    ASSERT_TRUE(button.SetPictures(SolidPng(40, 20, 0xFF0000FFu), SolidPng(40, 20, 0xFF00FF00u),
+                                   SolidPng(40, 20, 0xFFFF0000u)));
+    int clicks = 0;
+    button.Clicked = [&] { ++clicks; };
+    EXPECT_EQ(PixelAt(session, button, POINT{30, 15}), 0x0000FFu);
+    session.MoveOver(button, POINT{30, 15});
+    EXPECT_EQ(PixelAt(session, button, POINT{30, 15}), 0x00FF00u);
+    session.Press(button.Hwnd(), POINT{30, 15});
+    EXPECT_EQ(PixelAt(session, button, POINT{30, 15}), 0xFF0000u);
+    session.Release(button.Hwnd(), POINT{30, 15});
+    EXPECT_EQ(clicks, 1);
+    session.MoveOver(window.画板1, POINT{5, 30});
+    EXPECT_EQ(PixelAt(session, button, POINT{30, 15}), 0x0000FFu);
+
+    int released = 0;
+    window.画板1.LeftReleased = [&](const ui::MouseEvent& at) { released += at.y == 30; };
+    session.ClickAt(window.画板1, POINT{5, 30});
+    EXPECT_EQ(released, 1);
 }
 
 TEST_F(UiPagesTest, AFrameShowsItsChildrenOnlyInsideIt) {
