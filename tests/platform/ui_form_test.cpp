@@ -212,6 +212,24 @@ TEST(UiFormTest, LoadingAnExistingFormOnlyActivatesIt) {
     EXPECT_TRUE(window.Exists());
 }
 
+TEST(UiFormTest, ActivateAndRestore) {
+    harness::UiSession session;
+    SettingsWindow first, second;
+    int activations = 0;
+    first.Activated = [&] { ++activations; };
+    first.Load();
+    second.Load();
+    EXPECT_EQ(GetForegroundWindow(), second.Hwnd());
+    first.Activate();
+    EXPECT_EQ(GetForegroundWindow(), first.Hwnd());
+    EXPECT_EQ(activations, 2);
+    ShowWindow(first.Hwnd(), SW_MINIMIZE);
+    EXPECT_TRUE(IsIconic(first.Hwnd()));
+    first.Restore();
+    EXPECT_FALSE(IsIconic(first.Hwnd()));
+    EXPECT_EQ(first.Width(), 294);
+}
+
 TEST(UiFormTest, DoEventsHandlesWhatIsPending) {
     harness::UiSession session;
     SettingsWindow window;
