@@ -43,6 +43,7 @@ struct Queue {
     bool paintPending = false;
     bool quitPending = false;
     int quitCode = 0;
+    bool deviceWake = false;  // WakeForDevice: run the before-wait hook
     // Moves on with every change a blocked retrieval may be waiting for.
     std::uint64_t generation = 0;
 };
@@ -56,6 +57,11 @@ std::unordered_map<DWORD, std::shared_ptr<Queue>>& Queues() {
 WindowHooks& Hooks() {
     static auto* hooks = new WindowHooks;
     return *hooks;
+}
+
+std::function<bool()>& BeforeWaitHook() {
+    static auto* hook = new std::function<bool()>;
+    return *hook;
 }
 
 UINT_PTR nextTimerId = 1;
@@ -219,6 +225,20 @@ bool HasMessageFor(const Queue& queue, DWORD wakeMask) {
     return false;
 }
 
+// Gives the display driver its turn before the thread blocks (lock held on
+// entry and exit); true when the hook handled something.
+bool RunBeforeWait(std::unique_lock<std::mutex>& lock, Queue& queue) {
+    queue.deviceWake = false;
+    auto hook = BeforeWaitHook();
+    if (!hook) {
+        return false;
+    }
+    lock.unlock();
+    bool handled = hook();
+    lock.lock();
+    return handled;
+}
+
 enum class Retrieved { Message, Quit, Nothing };
 
 // One look at the queue in retrieval order (lock held).
@@ -256,6 +276,20 @@ Retrieved Look(std::unique_lock<std::mutex>& lock, Queue& queue, MSG* out, HWND 
 void SetWindowHooks(WindowHooks hooks) {
     std::lock_guard guard(core::Lock());
     Hooks() = std::move(hooks);
+}
+
+void SetBeforeWaitHook(std::function<bool()> hook) {
+    std::lock_guard guard(core::Lock());
+    BeforeWaitHook() = std::move(hook);
+}
+
+void WakeForDevice(DWORD threadId) {
+    std::lock_guard guard(core::Lock());
+    if (auto queue = FindQueue(threadId)) {
+        queue->deviceWake = true;
+        ++queue->generation;
+        core::WakeAll();
+    }
 }
 
 void EnsureMessageQueue() {
@@ -413,10 +447,14 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
         if (found == kernel::Retrieved::Message) {
             return TRUE;
         }
+        if (kernel::RunBeforeWait(lock, queue)) {
+            continue;
+        }
         // Sleep until the queue changes or a timer falls due; what is there
         // now did not pass the filter.
         kernel::core::WaitUntil(
-            lock, [&] { return queue.generation != seen || !queue.sent.empty(); },
+            lock,
+            [&] { return queue.generation != seen || !queue.sent.empty() || queue.deviceWake; },
             kernel::EarliestTimer(queue));
     }
 }
@@ -499,6 +537,12 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
         if (kernel::HasMessageFor(queue, wakeMask)) {
             return WAIT_OBJECT_0 + count;
         }
+        // The display's turn comes before the timeout, so even a zero wait
+        // shows what was painted and reads device input.
+        constexpr DWORD kInput = QS_KEY | QS_MOUSEMOVE | QS_MOUSEBUTTON;
+        if ((wakeMask & kInput) && kernel::RunBeforeWait(lock, queue)) {
+            continue;
+        }
         if (timeout && kernel::Now() >= *timeout) {
             return WAIT_TIMEOUT;
         }
@@ -515,7 +559,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
                     return true;
                 }
             }
-            return kernel::HasMessageFor(queue, wakeMask);
+            return kernel::HasMessageFor(queue, wakeMask) ||
+                   ((wakeMask & kInput) && queue.deviceWake);
         };
         kernel::core::WaitUntil(lock, ready, deadline);
     }

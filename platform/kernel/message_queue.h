@@ -74,6 +74,16 @@ struct WindowHooks {
 };
 void SetWindowHooks(WindowHooks hooks);
 
+// A display driver's turn before a thread blocks for messages: GetMessageA
+// and MsgWaitForMultipleObjects (with an input bit in the wake mask) run the
+// hook, without the kernel lock, each time they are about to wait. The hook
+// shows what was painted and turns pending device input into input messages;
+// it returns true when it handled something, and the retrieval looks again.
+// WakeForDevice makes a thread blocked in such a wait run the hook (device
+// input arrived).
+void SetBeforeWaitHook(std::function<bool()> hook);
+void WakeForDevice(win::DWORD threadId);
+
 void EnsureMessageQueue();
 bool HasMessageQueue(win::DWORD threadId);
 
