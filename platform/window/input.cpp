@@ -3,6 +3,7 @@
 #include "platform/window/input.h"
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 
 #include "platform/kernel/clock.h"
@@ -348,6 +349,23 @@ void InjectText(const std::string& text) {
     for (unsigned char byte : text) {
         PostInput(target, WM_CHAR, byte, 1, POINT{0, 0});
     }
+}
+
+namespace {
+std::atomic<bool> textFromBackend{false};
+}  // namespace
+
+void SetTextFromBackend(bool fromBackend) {
+    textFromBackend = fromBackend;
+}
+
+bool TextFromBackend() {
+    return textFromBackend;
+}
+
+int CursorCount() {
+    auto lock = Lock();
+    return TheStore().input.cursorCount;
 }
 
 void ResetInputState() {

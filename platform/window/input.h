@@ -20,6 +20,17 @@ void InjectKey(win::UINT virtualKey, bool down);
 // GBK text, one WM_CHAR per byte (a two-byte character gives two).
 void InjectText(const std::string& text);
 
+// Where WM_CHAR comes from. By default TranslateMessage makes it from the
+// keys of letters, digits and space, as a keyboard without an input method
+// does. A backend that delivers typed text itself (InjectText, input methods
+// included) turns that off; control keys (return, backspace, tab, escape)
+// still make their WM_CHAR.
+void SetTextFromBackend(bool fromBackend);
+bool TextFromBackend();
+
+// The cursor display count (ShowCursor): the cursor shows at 0 or above.
+int CursorCount();
+
 // Clears focus, capture, activation, button and key state, the cursor count
 // and leave tracking (between test cases; windows themselves are not touched).
 void ResetInputState();

@@ -8,6 +8,7 @@
 #include "platform/kernel/clock.h"
 #include "platform/kernel/message_queue.h"
 #include "platform/kernel/threads.h"
+#include "platform/window/input.h"
 #include "platform/window/store.h"
 #include "platform/window/window.h"
 
@@ -346,7 +347,10 @@ bool Translate(const MSG& msg) {
     UINT key = UINT(msg.wParam);
     bool shift = GetKeyState(int(VK_SHIFT)) < 0;
     int character = 0;
-    if (key >= 'A' && key <= 'Z') {
+    if (TextFromBackend()) {
+        bool control = key == VK_RETURN || key == VK_BACK || key == VK_TAB || key == VK_ESCAPE;
+        character = control ? int(key) : 0;
+    } else if (key >= 'A' && key <= 'Z') {
         character = shift ? int(key) : int(key - 'A' + 'a');
     } else if (key >= '0' && key <= '9') {
         character = int(key);
