@@ -26,28 +26,36 @@ std::uint32_t Blend(std::uint32_t under, std::uint32_t over, std::uint32_t const
 }  // namespace
 
 Image ComposeScreen(win::SIZE size) {
+    return ComposeArea(size, win::RECT{0, 0, size.cx, size.cy}, nullptr);
+}
+
+Image ComposeArea(win::SIZE size, const win::RECT& area, win::HWND top) {
     Image screen;
-    screen.width = size.cx;
-    screen.height = size.cy;
-    screen.pixels.assign(std::size_t(size.cx) * std::size_t(size.cy), kDesktop);
+    screen.width = std::max<int>(area.right - area.left, 0);
+    screen.height = std::max<int>(area.bottom - area.top, 0);
+    screen.pixels.assign(std::size_t(screen.width) * std::size_t(screen.height), kDesktop);
     for (const windowing::ScreenWindow& shown : windowing::ScreenWindows()) {
-        if (!shown.surface) {
-            continue;
-        }
-        const windowing::Surface& surface = *shown.surface;
-        int left = std::max<int>(shown.rect.left, 0);
-        int top = std::max<int>(shown.rect.top, 0);
-        int right = std::min<int>(shown.rect.left + surface.width, size.cx);
-        int bottom = std::min<int>(shown.rect.top + surface.height, size.cy);
-        for (int y = top; y < bottom; ++y) {
-            const std::uint32_t* row = surface.pixels.data() +
-                                       std::size_t(y - shown.rect.top) * std::size_t(surface.width);
-            std::uint32_t* out = screen.pixels.data() + std::size_t(y) * std::size_t(size.cx);
-            for (int x = left; x < right; ++x) {
-                std::uint32_t pixel = row[x - shown.rect.left];
-                out[x] = shown.layered ? Blend(out[x], pixel, shown.constantAlpha)
+        if (shown.surface) {
+            const windowing::Surface& surface = *shown.surface;
+            int left = std::max<int>({shown.rect.left, 0, area.left});
+            int upper = std::max<int>({shown.rect.top, 0, area.top});
+            int right = std::min<int>({shown.rect.left + surface.width, size.cx, area.right});
+            int bottom = std::min<int>({shown.rect.top + surface.height, size.cy, area.bottom});
+            for (int y = upper; y < bottom; ++y) {
+                const std::uint32_t* row = surface.pixels.data() + std::size_t(y - shown.rect.top) *
+                                                                       std::size_t(surface.width);
+                std::uint32_t* out =
+                    screen.pixels.data() + std::size_t(y - area.top) * std::size_t(screen.width);
+                for (int x = left; x < right; ++x) {
+                    std::uint32_t pixel = row[x - shown.rect.left];
+                    std::uint32_t& at = out[x - area.left];
+                    at = shown.layered ? Blend(at, pixel, shown.constantAlpha)
                                        : (pixel | 0xFF000000u);
+                }
             }
+        }
+        if (shown.window == top) {
+            break;
         }
     }
     return screen;
