@@ -51,6 +51,9 @@ class Driver {
 
     // Shows the composed screen (drivers that have a screen to show).
     virtual void Present() {}
+    // One window as the person sees it now: what the driver last showed of
+    // it (a top-level window; empty when not shown). Headless: CaptureWindow.
+    virtual Image CaptureShown(win::HWND window) const { return CaptureWindow(window); }
 
   protected:
     explicit Driver(win::SIZE size);
@@ -61,6 +64,12 @@ class Driver {
 
 // The headless driver: a screen in memory.
 std::unique_ptr<Driver> CreateHeadless(int width = 1366, int height = 768);
+
+// The SDL2 driver: every visible top-level window of the calling thread
+// (the window thread) is a real window on the desktop, fed by the person's
+// mouse, wheel, keys and typed text. Null when no display can be opened.
+// Create, use and destroy it on the window thread.
+std::unique_ptr<Driver> CreateSdl();
 
 // The one driver of the process. Installing one sets the screen size the
 // window layer reports; installing null removes it.
