@@ -33,6 +33,7 @@
 
 #include "platform/display/compose.h"
 #include "platform/display/display.h"
+#include "platform/gdi/gdi.h"
 #include "platform/kernel/codepage.h"
 #include "platform/kernel/threads.h"
 #include "platform/window/input.h"
@@ -726,7 +727,19 @@ std::unique_ptr<Driver> CreateSdl() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    // SDL's start mostly waits for the X server; the text machinery (font
+    // configuration, the CJK font) starts meanwhile, so the first paint
+    // does not pay for it.
+    std::thread fonts([] {
+        win::HDC dc = win::CreateCompatibleDC(nullptr);
+        win::SIZE size{};
+        const char* sample = "国语 Verdel";
+        win::GetTextExtentPoint32A(dc, sample, int(std::strlen(sample)), &size);
+        win::DeleteDC(dc);
+    });
+    int started = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    fonts.join();
+    if (started != 0) {
         return nullptr;
     }
     SDL_DisplayMode mode;
