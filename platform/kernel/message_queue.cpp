@@ -445,7 +445,8 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
             return FALSE;
         }
         if (found == kernel::Retrieved::Message) {
-            return TRUE;
+            // A WM_QUIT posted as an ordinary message ends the loop too.
+            return msg->message == WM_QUIT ? FALSE : TRUE;
         }
         if (kernel::RunBeforeWait(lock, queue)) {
             continue;

@@ -66,6 +66,14 @@ TEST(MessageQueue, PostedMessagesComeInOrderThenQuit) {
     EXPECT_FALSE(win::PeekMessageA(&msg, nullptr, 0, 0, win::PM_REMOVE));
 }
 
+TEST(MessageQueue, AQuitPostedToTheThreadEndsItsLoop) {
+    QueueThread worker;
+    worker.Start();
+    ASSERT_TRUE(win::PostThreadMessageA(worker.id, win::WM_QUIT, 3, 0));
+    EXPECT_EQ(win::WaitForSingleObject(worker.handle, 5000), win::WAIT_OBJECT_0);
+    win::CloseHandle(worker.handle);
+}
+
 TEST(MessageQueue, PeekHonoursTheRangeFilterAndNoRemove) {
     kernel::EnsureMessageQueue();
     win::DWORD self = win::GetCurrentThreadId();
