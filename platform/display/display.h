@@ -65,10 +65,10 @@ class Driver {
 // The headless driver: a screen in memory.
 std::unique_ptr<Driver> CreateHeadless(int width = 1366, int height = 768);
 
-// The SDL2 driver: every visible top-level window of the calling thread
-// (the window thread) is a real window on the desktop, fed by the person's
-// mouse, wheel, keys and typed text. Null when no display can be opened.
-// Create, use and destroy it on the window thread.
+// The SDL2 driver: every visible top-level window is a real window on the
+// desktop, fed by the person's mouse, wheel, keys and typed text. Null when
+// no display can be opened. Create, use and destroy it on the window thread;
+// windows of other threads show while their thread pumps its messages.
 std::unique_ptr<Driver> CreateSdl();
 
 // The one driver of the process. Installing one sets the screen size the

@@ -1,10 +1,11 @@
-// The SDL2 driver: every visible top-level window of the window thread is a
-// real window on the desktop, showing the pixels the window system painted,
-// and the person's mouse, wheel, keys and typed text come in as raw input.
+// The SDL2 driver: every visible top-level window is a real window on the
+// desktop, showing the pixels the window system painted, and the person's
+// mouse, wheel, keys and typed text come in as raw input.
 //
 // Everything SDL happens on the thread that created the driver (the window
-// thread). The kernel gives the driver its turn whenever that thread is
-// about to block for messages: the driver first brings the real windows in
+// thread). Windows of other threads (a worker's message box) show the
+// frames their own thread takes whenever it is about to wait. The kernel gives the driver its turn
+// whenever that thread is about to block for messages: the driver first brings the real windows in
 // step with the window system (shown, hidden, moved, resized, restacked,
 // retitled, new pixels), then turns the SDL events waiting into raw input,
 // which the retrieval then finds. Doing it there means a frame always shows
@@ -27,6 +28,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -121,6 +123,19 @@ struct RealWindow {
     std::vector<std::uint32_t> presented;
 };
 
+// Frames of windows that other threads own. Only its owner touches a
+// window's pixels, so each thread takes the frames of its own windows when
+// it is about to wait, and wakes the driver's thread to show them.
+struct Frame {
+    Image image;
+    std::string title;
+};
+
+struct Frames {
+    std::mutex lock;
+    std::map<HWND, Frame> latest;
+};
+
 int Width(const win::RECT& rect) {
     return rect.right - rect.left;
 }
@@ -133,6 +148,31 @@ std::string TitleOf(HWND window) {
     char buffer[512] = {};
     win::GetWindowTextA(window, buffer, int(sizeof buffer));
     return codepage::GbkToUtf8(buffer);
+}
+
+// The calling thread's part: its shown windows' frames, when they changed.
+void TakeFrames(Frames& frames, win::DWORD driverThread) {
+    win::DWORD self = win::GetCurrentThreadId();
+    bool changed = false;
+    for (const windowing::ScreenWindow& window : windowing::ScreenWindows()) {
+        if (!window.surface || win::GetWindowThreadProcessId(window.window, nullptr) != self) {
+            continue;
+        }
+        const windowing::Surface& surface = *window.surface;
+        Frame frame{
+            detail::FromSurface(surface, win::RECT{0, 0, surface.width, surface.height}, false),
+            TitleOf(window.window)};
+        std::lock_guard guard(frames.lock);
+        Frame& slot = frames.latest[window.window];
+        if (slot.image.width != frame.image.width || slot.image.pixels != frame.image.pixels ||
+            slot.title != frame.title) {
+            slot = std::move(frame);
+            changed = true;
+        }
+    }
+    if (changed) {
+        kernel::WakeForDevice(driverThread);
+    }
 }
 
 // What kind of real window a top-level window is.
@@ -227,9 +267,13 @@ class SdlDriver final : public Driver {
         windowing::SetTextFromBackend(true);
         SDL_StartTextInput();
         SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
-        kernel::SetBeforeWaitHook([this, thread] {
-            // Other threads that wait never touch the driver.
-            return win::GetCurrentThreadId() == thread && Turn();
+        kernel::SetBeforeWaitHook([this, thread, frames = frames_] {
+            if (win::GetCurrentThreadId() == thread) {
+                return Turn();
+            }
+            // Other threads never touch the driver itself.
+            TakeFrames(*frames, thread);
+            return false;
         });
     }
 
@@ -251,16 +295,20 @@ class SdlDriver final : public Driver {
         if (win::GetCurrentThreadId() != thread_) {
             return;
         }
-        std::vector<windowing::ScreenWindow> shown = OwnWindows();
+        std::vector<windowing::ScreenWindow> shown = windowing::ScreenWindows();
         LetGo(shown);
         std::vector<HWND> order;
         for (const windowing::ScreenWindow& window : shown) {
-            RealWindow* real = Ensure(window.window);
+            Frame frame = FrameOf(window);
+            // A window of another thread shows once that thread gave a frame.
+            RealWindow* real = frame.image.pixels.empty() && !Own(window.window)
+                                   ? nullptr
+                                   : Ensure(window.window, frame.title);
             if (!real) {
                 continue;
             }
-            Follow(*real, window);
-            Draw(*real, window);
+            Follow(*real, window, std::move(frame.title));
+            Draw(*real, window, std::move(frame.image));
             order.push_back(window.window);
         }
         Restack(order);
@@ -308,14 +356,28 @@ class SdlDriver final : public Driver {
         return handled;
     }
 
-    std::vector<windowing::ScreenWindow> OwnWindows() const {
-        std::vector<windowing::ScreenWindow> own;
-        for (windowing::ScreenWindow& window : windowing::ScreenWindows()) {
-            if (win::GetWindowThreadProcessId(window.window, nullptr) == thread_) {
-                own.push_back(std::move(window));
-            }
+    bool Own(HWND window) const {
+        return win::GetWindowThreadProcessId(window, nullptr) == thread_;
+    }
+
+    // A window's frame: composed here for the driver thread's own windows,
+    // else as its thread last took it.
+    Frame FrameOf(const windowing::ScreenWindow& window) {
+        if (!Own(window.window)) {
+            std::lock_guard guard(frames_->lock);
+            auto it = frames_->latest.find(window.window);
+            return it == frames_->latest.end() ? Frame{} : it->second;
         }
-        return own;
+        Frame frame;
+        frame.title = TitleOf(window.window);
+        if (window.layered) {
+            frame.image = detail::ComposeArea(ScreenSize(), window.rect, window.window);
+        } else if (window.surface) {
+            const windowing::Surface& surface = *window.surface;
+            frame.image =
+                detail::FromSurface(surface, win::RECT{0, 0, surface.width, surface.height}, false);
+        }
+        return frame;
     }
 
     // Real windows of windows no longer shown: gone with their window,
@@ -333,6 +395,8 @@ class SdlDriver final : public Driver {
             }
             if (!win::IsWindow(handle)) {
                 SDL_DestroyWindow(real.sdl);
+                std::lock_guard guard(frames_->lock);
+                frames_->latest.erase(handle);
                 it = windows_.erase(it);
                 continue;
             }
@@ -349,7 +413,7 @@ class SdlDriver final : public Driver {
         }
     }
 
-    RealWindow* Ensure(HWND handle) {
+    RealWindow* Ensure(HWND handle, const std::string& title) {
         auto it = windows_.find(handle);
         if (it != windows_.end()) {
             return &it->second;
@@ -357,7 +421,7 @@ class SdlDriver final : public Driver {
         win::RECT rect{};
         win::GetWindowRect(handle, &rect);
         RealWindow real;
-        real.title = TitleOf(handle);
+        real.title = title;
         real.sdl =
             SDL_CreateWindow(real.title.c_str(), rect.left, rect.top, std::max(Width(rect), 1),
                              std::max(Height(rect), 1), KindOf(handle));
@@ -383,7 +447,7 @@ class SdlDriver final : public Driver {
     }
 
     // Place, size, title, always-on-top and visibility as the window has them.
-    void Follow(RealWindow& real, const windowing::ScreenWindow& window) {
+    void Follow(RealWindow& real, const windowing::ScreenWindow& window, std::string title) {
         const win::RECT& rect = window.rect;
         if (Width(rect) != Width(real.known) || Height(rect) != Height(real.known)) {
             SDL_SetWindowSize(real.sdl, std::max(Width(rect), 1), std::max(Height(rect), 1));
@@ -393,7 +457,6 @@ class SdlDriver final : public Driver {
             SDL_SetWindowPosition(real.sdl, rect.left, rect.top);
         }
         real.known = rect;
-        std::string title = TitleOf(window.window);
         if (title != real.title) {
             SDL_SetWindowTitle(real.sdl, title.c_str());
             real.title = std::move(title);
@@ -418,16 +481,11 @@ class SdlDriver final : public Driver {
 
     // The window's pixels as the screen composes them; only the rows that
     // changed since the last frame go to the real window.
-    void Draw(RealWindow& real, const windowing::ScreenWindow& window) {
+    void Draw(RealWindow& real, const windowing::ScreenWindow& window, Image image) {
         SDL_Surface* target = SDL_GetWindowSurface(real.sdl);
-        if (!target || !window.surface || target->w != Width(window.rect) ||
-            target->h != Height(window.rect)) {
+        if (!target || target->w != Width(window.rect) || target->h != Height(window.rect)) {
             return;
         }
-        Image image = window.layered
-                          ? detail::ComposeArea(ScreenSize(), window.rect, window.window)
-                          : detail::FromSurface(*window.surface,
-                                                win::RECT{0, 0, target->w, target->h}, false);
         if (image.width != target->w || image.height != target->h) {
             return;
         }
@@ -707,6 +765,7 @@ class SdlDriver final : public Driver {
     }
 
     win::DWORD thread_;
+    std::shared_ptr<Frames> frames_ = std::make_shared<Frames>();
     std::map<HWND, RealWindow> windows_;
     std::vector<HWND> stacked_;   // bottom first, as last shown
     std::vector<HWND> shownNow_;  // real windows shown in this frame

@@ -3,6 +3,7 @@
 // arriving as window messages, and real windows showing the composed pixels.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -322,6 +323,52 @@ TEST_F(SdlDisplay, RealWindowsShowTheComposedPixels) {
         }
     }
     EXPECT_EQ(differing, 0);
+}
+
+TEST_F(SdlDisplay, AWorkersWindowShowsAndTakesClicksWhileItsThreadPumps) {
+    std::atomic<HWND> window{nullptr};
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        HWND own = Make(win::WS_POPUP | win::WS_CAPTION | win::WS_VISIBLE, 120, 90, 240, 160,
+                        nullptr, 0, "提示：");
+        Log::Get().Handle(own,
+                          [](HWND self, win::UINT message, win::WPARAM,
+                             win::LPARAM) -> std::optional<win::LRESULT> {
+                              if (message != win::WM_PAINT) {
+                                  return std::nullopt;
+                              }
+                              win::PAINTSTRUCT paint{};
+                              win::HDC dc = win::BeginPaint(self, &paint);
+                              win::HBRUSH green = win::CreateSolidBrush(win::RGB(20, 160, 60));
+                              win::FillRect(dc, &paint.rcPaint, green);
+                              win::DeleteObject(green);
+                              win::EndPaint(self, &paint);
+                              return 0;
+                          });
+        window = own;
+        PumpUntil([&] { return done.load(); }, 20000);
+        win::DestroyWindow(own);
+    });
+    struct Finish {
+        std::atomic<bool>& done;
+        std::thread& worker;
+        ~Finish() {
+            done = true;
+            worker.join();
+        }
+    } finish{done, worker};
+    ASSERT_TRUE(PumpUntil([&] { return window.load() != nullptr; }));
+    ASSERT_FALSE(WaitForRealWindow(Utf8(u8"提示：")).empty());
+    display::Image shown;
+    EXPECT_TRUE(PumpUntil([&] {
+        shown = driver_->CaptureShown(window);
+        return shown.width == 240 && shown.At(120, 100) == 0xFF14A03Cu;
+    }));
+    ClickAt(window, POINT{25, 35});
+    ASSERT_TRUE(PumpUntil([&] { return !Log::Get().Of(win::WM_LBUTTONDOWN, window).empty(); }));
+    auto down = Log::Get().Of(win::WM_LBUTTONDOWN, window).front();
+    EXPECT_EQ(win::GET_X_LPARAM(down.lParam), 25);
+    EXPECT_EQ(win::GET_Y_LPARAM(down.lParam), 35);
 }
 
 }  // namespace
