@@ -208,6 +208,11 @@ TEST_F(SdlDisplay, AClickArrivesAtItsClientPointAndAModalWindowKeepsItsOwnerFrom
     EXPECT_EQ(win::GET_X_LPARAM(down.lParam), 30);
     EXPECT_EQ(win::GET_Y_LPARAM(down.lParam), 20);
     EXPECT_TRUE(PumpUntil([&] { return !Log::Get().Of(win::WM_LBUTTONUP, owner).empty(); }));
+    // A wheel notch away from the person goes to the window with the keyboard.
+    Xdotool({"click", "4"});
+    ASSERT_TRUE(PumpUntil([&] { return !Log::Get().Of(win::WM_MOUSEWHEEL, owner).empty(); }));
+    EXPECT_EQ(win::GET_WHEEL_DELTA_WPARAM(Log::Get().Of(win::WM_MOUSEWHEEL, owner).front().wParam),
+              win::WHEEL_DELTA);
 
     // A modal window disables its owner: a click there goes nowhere, the
     // next one on the modal window arrives.
