@@ -14,11 +14,11 @@ import sys
 sys.dont_write_bytecode = True  # keep tools/ free of caches
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
-from content_gen import catalog, movie  # noqa: E402
+from content_gen import catalog, movie, pictures  # noqa: E402
 
 CONTENT_DIR = pathlib.Path(__file__).resolve().parent.parent / "content"
 
-GENERATORS = [catalog.generate, movie.generate]
+GENERATORS = [catalog.generate, movie.generate, pictures.generate]
 
 
 def generated_files():
