@@ -5,6 +5,7 @@
 #include "platform/kernel/message_queue.h"
 #include "platform/kernel/threads.h"
 #include "platform/window/store.h"
+#include "platform/window/tooltip.h"
 #include "platform/window/window.h"
 
 namespace windowing {
@@ -169,6 +170,7 @@ BOOL UnregisterClassA(const char* className, HINSTANCE) {
 HWND CreateWindowExA(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                      int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* param) {
+    RegisterToolTipClass();  // the built-in class
     InstallKernelHooks();
     kernel::EnsureMessageQueue();
     threadWindows.used = true;
