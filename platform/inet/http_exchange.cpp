@@ -655,9 +655,15 @@ std::string RequestAddress(bool secure, std::string_view server, unsigned port,
     return url;
 }
 
-bool ReadPiece(Exchange& exchange, void* buffer, std::uint32_t size, std::uint32_t* read) {
-    *read = static_cast<std::uint32_t>(exchange.Read(static_cast<char*>(buffer), size));
-    return *read > 0 || !exchange.Failed();
+bool ReadPiece(Exchange* exchange, void* buffer, std::uint32_t size, std::uint32_t* read) {
+    if (read != nullptr) {
+        *read = 0;
+    }
+    if (exchange == nullptr || buffer == nullptr || read == nullptr) {
+        return false;
+    }
+    *read = static_cast<std::uint32_t>(exchange->Read(static_cast<char*>(buffer), size));
+    return *read > 0 || !exchange->Failed();
 }
 
 }  // namespace platform::http

@@ -87,9 +87,10 @@ std::string RequestAddress(bool secure, std::string_view server, unsigned port,
                            std::string_view object);
 
 // The read call both HTTP interfaces offer: the next piece of the body into
-// buffer, its size in *read (0 at the end). False when the exchange failed
-// and nothing came.
-bool ReadPiece(Exchange& exchange, void* buffer, std::uint32_t size, std::uint32_t* read);
+// buffer, its size in *read (0 at the end; *read is cleared first when
+// given). False without an exchange, buffer or count, or when the exchange
+// failed and nothing came.
+bool ReadPiece(Exchange* exchange, void* buffer, std::uint32_t size, std::uint32_t* read);
 
 // Certificates (PEM) that HTTPS connections trust instead of the system's;
 // empty restores the system's. For a private test site.

@@ -164,16 +164,9 @@ BOOL HttpSendRequestA(HINTERNET handle, const char* headers, DWORD headersLength
 
 BOOL InternetReadFile(HINTERNET file, void* buffer, DWORD numberOfBytesToRead,
                       DWORD* numberOfBytesRead) {
-    if (numberOfBytesRead != nullptr) {
-        *numberOfBytesRead = 0;
-    }
     auto request = Handles().Find<Request>(file);
-    if (request == nullptr || request->exchange == nullptr || buffer == nullptr ||
-        numberOfBytesRead == nullptr) {
-        return FALSE;
-    }
-    return platform::http::ReadPiece(*request->exchange, buffer, numberOfBytesToRead,
-                                     numberOfBytesRead)
+    Exchange* exchange = request == nullptr ? nullptr : request->exchange.get();
+    return platform::http::ReadPiece(exchange, buffer, numberOfBytesToRead, numberOfBytesRead)
                ? TRUE
                : FALSE;
 }

@@ -357,16 +357,9 @@ BOOL WinHttpQueryHeaders(HINTERNET handle, DWORD infoLevel, const WCHAR*, void* 
 
 BOOL WinHttpReadData(HINTERNET handle, void* buffer, DWORD numberOfBytesToRead,
                      DWORD* numberOfBytesRead) {
-    if (numberOfBytesRead != nullptr) {
-        *numberOfBytesRead = 0;
-    }
     auto request = Handles().Find<Request>(handle);
-    if (request == nullptr || request->exchange == nullptr || buffer == nullptr ||
-        numberOfBytesRead == nullptr) {
-        return FALSE;
-    }
-    return platform::http::ReadPiece(*request->exchange, buffer, numberOfBytesToRead,
-                                     numberOfBytesRead)
+    Exchange* exchange = request == nullptr ? nullptr : request->exchange.get();
+    return platform::http::ReadPiece(exchange, buffer, numberOfBytesToRead, numberOfBytesRead)
                ? TRUE
                : FALSE;
 }
