@@ -8,15 +8,17 @@
 #include <vector>
 
 #include <gif_lib.h>
-#include <jpeglib.h>
 
 #include "platform/gdi/surface.h"
 #include "platform/gdiplus/image_codecs.h"
+#include "support/test_images.h"
 
 namespace {
 
 using namespace win;
-using Bytes = std::vector<std::uint8_t>;
+using verdel_test::AppendGifBytes;
+using verdel_test::Bytes;
+using verdel_test::SolidJpeg;
 
 // A straight-alpha picture given row by row as 0xAARRGGBB, saved as PNG.
 Bytes Png(int width, int height, const std::vector<std::uint32_t>& argb) {
@@ -36,43 +38,11 @@ Bytes Png(int width, int height, const std::vector<std::uint32_t>& argb) {
     return imaging::EncodePng(image);
 }
 
-Bytes GreyJpeg(int width, int height) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row(width * 3, 128);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes file(buffer, buffer + size);
-    std::free(buffer);
-    return file;
-}
-
-int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
-    auto* out = static_cast<Bytes*>(gif->UserData);
-    out->insert(out->end(), data, data + length);
-    return length;
-}
-
 // Two 1 x 1 frames: red, then blue.
 Bytes TwoFrameGif() {
     Bytes out;
     int error = 0;
-    GifFileType* gif = EGifOpen(&out, WriteToVector, &error);
+    GifFileType* gif = EGifOpen(&out, AppendGifBytes, &error);
     GifColorType colours[2] = {{255, 0, 0}, {0, 0, 255}};
     ColorMapObject* map = GifMakeMapObject(2, colours);
     EGifSetGifVersion(gif, true);
@@ -303,7 +273,7 @@ TEST_F(GdiplusTest, AnimatedGifSelectsFrames) {
 // Re-encoding a downloaded JPEG as a Windows bitmap, the way the preview
 // cuts up sprite sheets.
 TEST_F(GdiplusTest, JpegSavesAsTwentyFourBitBitmap) {
-    const Bytes jpeg = GreyJpeg(320, 180);
+    const Bytes jpeg = SolidJpeg(320, 180, {128, 128, 128});
     HGLOBAL input = GlobalAlloc(GMEM_MOVEABLE, jpeg.size());
     std::memcpy(GlobalLock(input), jpeg.data(), jpeg.size());
     GlobalUnlock(input);

@@ -11,12 +11,16 @@
 #include <jpeglib.h>
 #include <png.h>
 
+#include "support/test_images.h"
+
 namespace {
 
 using imaging::DecodedImage;
 using imaging::DecodeImage;
 using imaging::ImageFormat;
-using Bytes = std::vector<std::uint8_t>;
+using verdel_test::AppendGifBytes;
+using verdel_test::Bytes;
+using verdel_test::SolidJpeg;
 
 // Straight RGBA pixels written as a PNG with libpng's simplified writer.
 Bytes MakePng(int width, int height, const std::vector<std::uint8_t>& rgba, bool alpha = true) {
@@ -41,49 +45,12 @@ Bytes MakePng(int width, int height, const std::vector<std::uint8_t>& rgba, bool
     return file;
 }
 
-// A JPEG of one colour (RGB) or of CMYK values as stored, through libjpeg.
-Bytes MakeJpeg(int width, int height, std::vector<std::uint8_t> pixel, bool cmyk = false) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = cmyk ? 4 : 3;
-    info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    std::vector<std::uint8_t> row;
-    for (int x = 0; x < width; ++x) {
-        row.insert(row.end(), pixel.begin(), pixel.end());
-    }
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes file(buffer, buffer + size);
-    std::free(buffer);
-    return file;
-}
-
-int WriteToVector(GifFileType* gif, const GifByteType* data, int length) {
-    auto* out = static_cast<Bytes*>(gif->UserData);
-    out->insert(out->end(), data, data + length);
-    return length;
-}
-
 // A 4 x 4 two-frame GIF: frame 0 red with a transparent top-left pixel,
 // frame 1 a blue 2 x 2 square at (2, 2).
 Bytes MakeAnimatedGif() {
     Bytes out;
     int error = 0;
-    GifFileType* gif = EGifOpen(&out, WriteToVector, &error);
+    GifFileType* gif = EGifOpen(&out, AppendGifBytes, &error);
     GifColorType colours[4] = {{0, 0, 0}, {255, 0, 0}, {0, 0, 255}, {0, 255, 0}};
     ColorMapObject* map = GifMakeMapObject(4, colours);
     EGifSetGifVersion(gif, true);
@@ -152,7 +119,7 @@ TEST(ImageCodecsTest, TruncatedFilesGiveNoImage) {
         std::size_t whole;  // bytes after which the pixels are complete
     };
     const Bytes png = MakePng(16, 16, rgba);
-    const Bytes jpeg = MakeJpeg(64, 48, {10, 200, 30});
+    const Bytes jpeg = SolidJpeg(64, 48, {10, 200, 30});
     const Bytes gif = MakeAnimatedGif();
     const Bytes bmp = imaging::EncodeBmp(*DecodeImage(png));
     const Case cases[] = {
@@ -175,7 +142,7 @@ TEST(ImageCodecsTest, TruncatedFilesGiveNoImage) {
 // lives on (the JPEG library's own error handler would end it).
 TEST(ImageCodecsTest, CorruptFilesNeverCrash) {
     const std::vector<std::uint8_t> rgba(24 * 24 * 4, 200);
-    const Bytes files[] = {MakePng(24, 24, rgba), MakeJpeg(64, 64, {90, 90, 250}),
+    const Bytes files[] = {MakePng(24, 24, rgba), SolidJpeg(64, 64, {90, 90, 250}),
                            MakeAnimatedGif(),
                            imaging::EncodeBmp(*DecodeImage(MakePng(24, 24, rgba)))};
     std::mt19937 random(1234);
@@ -205,13 +172,13 @@ TEST(ImageCodecsTest, BrokenJpegReturnsInsteadOfExiting) {
         EXPECT_FALSE(DecodeImage(bytes));
     }
     // A damaged scan is reported as no image, not shown half grey.
-    Bytes file = MakeJpeg(320, 180, {255, 255, 255});
+    Bytes file = SolidJpeg(320, 180, {255, 255, 255});
     Bytes cut(file.begin(), file.begin() + file.size() / 2);
     EXPECT_FALSE(DecodeImage(cut));
 }
 
 TEST(ImageCodecsTest, JpegDecodesItsSizeAndColour) {
-    auto image = DecodeImage(MakeJpeg(320, 180, {200, 100, 50}));
+    auto image = DecodeImage(SolidJpeg(320, 180, {200, 100, 50}));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->format, ImageFormat::Jpeg);
     EXPECT_EQ(image->width, 320);
@@ -226,8 +193,8 @@ TEST(ImageCodecsTest, JpegDecodesItsSizeAndColour) {
 
 TEST(ImageCodecsTest, CmykJpegIsReadAsInverted) {
     // Stored inverted: 255 is no ink.
-    auto white = DecodeImage(MakeJpeg(16, 16, {255, 255, 255, 255}, true));
-    auto black = DecodeImage(MakeJpeg(16, 16, {255, 255, 255, 0}, true));
+    auto white = DecodeImage(SolidJpeg(16, 16, {255, 255, 255, 255}, true));
+    auto black = DecodeImage(SolidJpeg(16, 16, {255, 255, 255, 0}, true));
     ASSERT_TRUE(white && black);
     EXPECT_GT(PixelAt(*white, 8, 8) & 0xFF, 245u);
     EXPECT_LT(PixelAt(*black, 8, 8) & 0xFF, 10u);
@@ -341,7 +308,7 @@ TEST(ImageCodecsTest, UnknownBytesGiveNoImage) {
     EXPECT_FALSE(imaging::DetectFormat(
         std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())));
     EXPECT_FALSE(DecodeImage(std::span<const std::uint8_t>()));
-    EXPECT_EQ(imaging::DetectFormat(MakeJpeg(8, 8, {0, 0, 0})), ImageFormat::Jpeg);
+    EXPECT_EQ(imaging::DetectFormat(SolidJpeg(8, 8, {0, 0, 0})), ImageFormat::Jpeg);
 }
 
 TEST(ImageCodecsTest, PngEncodingRoundTrips) {
